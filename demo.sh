@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds vantor6 and starts the show.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/deps.sh build
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=OFF >/dev/null
+cmake --build build -j "$(nproc)"
+
+cd build/show
+if [ -n "${DISPLAY:-}" ]; then
+    exec ./vantor-x11 "$@"
+fi
+cat <<'MSG'
+No X display ($DISPLAY is not set), so the X11 program can't open its window.
+The show has been built into build/show/. To watch it:
+  - from a desktop session:  cd build/show && ./vantor-x11
+  - on a Linux text console with a framebuffer (/dev/fb0), once it is built:
+                             cd build/show && ./vantor-fb
+  - through SVGAlib, once it is built:  cd build/show && ./vantor-svga
+  - without any screen, frames to PNG:  cd build/show && ./vantor-capture --out frames --every 10
+MSG

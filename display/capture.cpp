@@ -1,0 +1,103 @@
+#include "display/capture.h"
+
+#include "display/display.h"
+#include "driver/demo.h"
+
+#include <cstdio>
+#include <cstring>
+#include <png.h>
+#include <vector>
+
+static CaptureSettings settings;
+static uint8_t capture_palette[768];
+static std::vector<uint8_t> rgb;
+static int segment;
+static int frame_in_segment;
+
+void capture_configure(const CaptureSettings& s) { settings = s; }
+
+uint64_t capture_hash(const uint8_t* data, size_t size)
+{
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (size_t i = 0; i < size; i++) {
+        h ^= data[i];
+        h *= 0x100000001b3ull;
+    }
+    return h;
+}
+
+bool capture_write_png(const char* path, const uint8_t* data, int width, int height)
+{
+    FILE* f = std::fopen(path, "wb");
+    if (f == nullptr) return false;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, info ? &info : nullptr);
+        std::fclose(f);
+        return false;
+    }
+    png_init_io(png, f);
+    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < height; y++)
+        png_write_row(png, const_cast<uint8_t*>(data) + size_t(y) * width * 3);
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return std::fclose(f) == 0;
+}
+
+void display_open(int, char**, const char*, int width, int height)
+{
+    rgb.assign(size_t(width) * height * 3, 0);
+    segment = 0;
+    frame_in_segment = 0;
+}
+
+void display_set_palette(const uint8_t* palette) { std::memcpy(capture_palette, palette, 768); }
+
+static void capture_save_png(const Image* frame)
+{
+    const int s = settings.scale == 2 ? 2 : 1;
+    const int w = int(frame->width) * s, h = int(frame->height) * s;
+    std::vector<uint8_t> big;
+    const uint8_t* data = rgb.data();
+    if (s == 2) {
+        big.resize(size_t(w) * h * 3);
+        for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+                std::memcpy(&big[(size_t(y) * w + x) * 3],
+                            &rgb[(size_t(y / 2) * frame->width + x / 2) * 3], 3);
+        data = big.data();
+    }
+    char path[4096];
+    std::snprintf(path, sizeof path, "%s/s%02d-f%04d.png", settings.png_dir.c_str(), segment,
+                  frame_in_segment);
+    if (!capture_write_png(path, data, w, h)) std::fprintf(stderr, "cannot write %s\n", path);
+}
+
+void display_present(const Image* frame)
+{
+    const size_t n = size_t(frame->width) * frame->height;
+    rgb.resize(n * 3);
+    for (size_t i = 0; i < n; i++) std::memcpy(&rgb[i * 3], &capture_palette[frame->pixels[i] * 3], 3);
+
+    if (settings.print_hashes)
+        std::printf("s%02d f%04d %016llx\n", segment, frame_in_segment,
+                    static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
+    const bool wanted = settings.only_segment < 0 || settings.only_segment == segment;
+    const int every = settings.every > 0 ? settings.every : 1;
+    if (!settings.png_dir.empty() && wanted && frame_in_segment % every == 0) capture_save_png(frame);
+    frame_in_segment++;
+}
+
+// Only the blank step waits for the retrace: it closes one segment of the sequence.
+void display_wait_retrace()
+{
+    if (segment == settings.stop_after_segment) demo_exit(0);
+    segment++;
+    frame_in_segment = 0;
+}
+
+void display_close() {}

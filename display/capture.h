@@ -1,0 +1,24 @@
+// The headless back-end: every presented frame is turned into RGB and handed to a sink
+// (PNG files, a hash line, or nothing). Frames are named by their segment - the number of
+// blank steps seen so far - and their index within it, which stays stable as scenes are
+// added to the sequence.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct CaptureSettings {
+    std::string png_dir;      // write PNGs here when not empty
+    int every = 1;            // keep every N-th frame of a segment for the PNGs
+    int scale = 1;            // 1: 320x240 pictures, 2: pixels doubled
+    int only_segment = -1;    // PNGs of this segment only (-1: all)
+    bool print_hashes = false; // one line per presented frame on standard output
+    int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
+};
+
+void capture_configure(const CaptureSettings& settings);
+
+// FNV-1a over the frame's RGB bytes: what a golden-frame test compares.
+uint64_t capture_hash(const uint8_t* rgb, size_t size);
+// Writes width x height RGB bytes as an 8-bit PNG; false on failure.
+bool capture_write_png(const char* path, const uint8_t* rgb, int width, int height);

@@ -1,0 +1,17 @@
+// The seam between the show and the screen. Each program links exactly one back-end.
+#pragma once
+
+#include "gfx2d/image.h"
+
+#include <cstdint>
+
+// Asks the display-mode question and opens the screen or window for a width x height frame.
+// Set-up failures end the process with the back-end's own message and status.
+void display_open(int argc, char** argv, const char* title, int width, int height);
+// 768 bytes, red-green-blue 0-255. Visible at once on 8-bit displays, at the next present
+// where pixels are converted.
+void display_set_palette(const uint8_t* palette);
+void display_present(const Image* frame);
+void display_wait_retrace();
+// Releases what display_open took; safe to call when nothing is open.
+void display_close();

@@ -1,0 +1,33 @@
+#include "driver/ask.h"
+
+#include "driver/demo.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+int ask_number(const char* prompt, int minimum, int maximum)
+{
+    for (;;) {
+        std::printf("%s", prompt);
+        std::fflush(stdout);
+
+        // At most 254 characters per attempt: a longer line is taken in pieces.
+        char line[256] = {};
+        if (std::fgets(line, 255, stdin) == nullptr) {
+            // A signal may interrupt the read; anything else means no answer will come.
+            if (errno == EINTR && !std::feof(stdin)) {
+                std::clearerr(stdin);
+                continue;
+            }
+            std::printf("\nNo answer: standard input has ended.\n");
+            demo_exit(1);
+        }
+        // An empty line (or a lone character at the end of input) is no answer.
+        if (std::strlen(line) <= 1) continue;
+
+        const long value = std::strtol(line, nullptr, 10);
+        if (value >= minimum && value <= maximum) return int(value);
+    }
+}

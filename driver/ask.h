@@ -1,0 +1,5 @@
+#pragma once
+
+// Prints the prompt and reads a decimal answer until one lies in [minimum, maximum].
+// At the end of standard input the program ends with a message and status 1.
+int ask_number(const char* prompt, int minimum, int maximum);

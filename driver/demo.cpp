@@ -1,0 +1,55 @@
+#include "driver/demo.h"
+
+#include "display/display.h"
+#include "driver/clock.h"
+#include "driver/music.h"
+
+#include <cstdio>
+
+static void demo_banner(const char* text) { std::printf("*** %s *** \n", text); }
+
+int demo_run(int argc, char** argv, bool ask_sound)
+{
+    demo_banner(DEMO_TITLE);
+    if (ask_sound) sound_setup();
+    display_open(argc, argv, DEMO_TITLE, FRAME_WIDTH, FRAME_HEIGHT);
+    trig_tables_init();
+    seed_random();
+
+    Image* frame;
+    if (image_create(&frame, FRAME_WIDTH, FRAME_HEIGHT) != 0) {
+        std::printf("Cann't allocate image!\n");
+        display_close();
+        return 0;
+    }
+    music_load("music/vantor6.xm");
+
+    // Loading comes first, so the music starts with the first picture.
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    music_start();
+    blank_screen(frame);
+
+    // The show: every scene between two blank steps.
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+    blank_screen(frame);
+
+    music_stop();
+    sound_shutdown();
+    image_destroy(&frame);
+    display_close();
+
+    demo_banner("The show is over - thank you for watching");
+    demo_banner("Drawn in software at 320x240 in 256 colours, music played by MikMod");
+    demo_banner("See you in the next demo!");
+    return 0;
+}

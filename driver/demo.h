@@ -1,0 +1,24 @@
+// The program's spine: start-up, the scene sequence, shutdown, and the ways out.
+#pragma once
+
+#include "gfx2d/image.h"
+#include "gfx2d/palette.h"
+
+// The program-wide palette that the blank step and the picture scene fill.
+extern Palette screen_palette;
+
+constexpr const char* DEMO_TITLE = "vantor6 for LINUX by orsel";
+constexpr uint32_t FRAME_WIDTH = 320;
+constexpr uint32_t FRAME_HEIGHT = 240;
+
+// Black palette, cleared frame, present, wait for retrace.
+void blank_screen(Image* frame);
+
+// The whole run. With ask_sound false the sound questions are skipped and the show is
+// silent (the capture program). Returns the program's exit status.
+int demo_run(int argc, char** argv, bool ask_sound);
+
+// Releases what is open - display, music child, sound library - and ends the process.
+[[noreturn]] void demo_exit(int status);
+// The fatal-error procedure: prints the message with printf, then demo_exit(0).
+[[noreturn]] void demo_fatal(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,0 +1,25 @@
+#include "display/display.h"
+#include "driver/demo.h"
+#include "driver/music.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+void demo_exit(int status)
+{
+    display_close();
+    music_stop();
+    sound_shutdown();
+    std::fflush(stdout);
+    std::exit(status);
+}
+
+void demo_fatal(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+    demo_exit(0);
+}
