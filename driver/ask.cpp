@@ -1,6 +1,7 @@
 #include "driver/ask.h"
 
 #include "driver/demo.h"
+#include "driver/signals.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -18,6 +19,7 @@ int ask_number(const char* prompt, int minimum, int maximum)
         if (std::fgets(line, 255, stdin) == nullptr) {
             // A signal may interrupt the read; anything else means no answer will come.
             if (errno == EINTR && !std::feof(stdin)) {
+                demo_signals_check();
                 std::clearerr(stdin);
                 continue;
             }

@@ -2,6 +2,8 @@
 // neither stall nor skip a scene.
 #include "driver/clock.h"
 
+#include "driver/signals.h"
+
 #include <cstdlib>
 #include <ctime>
 
@@ -21,6 +23,8 @@ int32_t clock_elapsed_ms() { return int32_t(uint32_t(clock_now_ms()) - uint32_t(
 
 int wait_frame(int32_t frame_start, int32_t period)
 {
+    // Frame boundaries are where a terminating signal ends the show cleanly.
+    demo_signals_check();
     const int32_t since = int32_t(uint32_t(clock_now_ms()) - uint32_t(frame_start));
     const int32_t sleep_ms = clock_sleep_part(period - since);
     if (sleep_ms > 0) {

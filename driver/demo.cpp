@@ -3,6 +3,7 @@
 #include "display/display.h"
 #include "driver/clock.h"
 #include "driver/music.h"
+#include "driver/signals.h"
 
 #include <cstdio>
 
@@ -10,6 +11,7 @@ static void demo_banner(const char* text) { std::printf("*** %s *** \n", text); 
 
 int demo_run(int argc, char** argv, bool ask_sound)
 {
+    demo_signals_install();
     demo_banner(DEMO_TITLE);
     if (ask_sound) sound_setup();
     display_open(argc, argv, DEMO_TITLE, FRAME_WIDTH, FRAME_HEIGHT);

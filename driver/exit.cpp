@@ -1,6 +1,7 @@
 #include "display/display.h"
 #include "driver/demo.h"
 #include "driver/music.h"
+#include "driver/signals.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -12,6 +13,7 @@ void demo_exit(int status)
     music_stop();
     sound_shutdown();
     std::fflush(stdout);
+    demo_signals_resend();
     std::exit(status);
 }
 

@@ -1,8 +1,371 @@
-// Placeholder until the music process lands: the show runs silent.
+// The music process around MikMod: the questions, the driver probe, and the child that
+// plays the module while the parent draws.
 #include "driver/music.h"
 
-int sound_setup() { return 0; }
-int music_load(const char*) { return 0; }
-void music_start() {}
-void music_stop() {}
-void sound_shutdown() {}
+#include "driver/ask.h"
+#include "driver/signals.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <mikmod.h>
+#include <poll.h>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Written by the signal handlers too, hence sig_atomic_t.
+static volatile sig_atomic_t sound_enabled;
+static volatile sig_atomic_t music_playing;
+static volatile sig_atomic_t music_pid;
+static volatile sig_atomic_t music_told_to_quit;
+// In the child: set by music_child_quit, read by the player loop.
+static volatile sig_atomic_t music_quit_requested;
+
+static MODULE* music_module;
+static std::string music_path;
+// The user's driver and the mode it accepted in the probe; the parent itself runs on the
+// silent driver.
+static int music_device;
+static UWORD music_mode;
+
+constexpr int MUSIC_MAX_CHANNELS = 64;
+// The probe of a driver gets this long before it counts as hung.
+constexpr int MUSIC_PROBE_TIMEOUT_MS = 5000;
+// Bytes that the silent driver and the disk writers mix per MikMod_Update.
+constexpr long MUSIC_UNPACED_BLOCK = 32768;
+
+static void music_set_defaults()
+{
+    md_mixfreq = 44100;
+    md_device = 0;
+    md_volume = 96;
+    md_musicvolume = 128;
+    md_sndfxvolume = 128;
+    md_pansep = 128;
+    md_reverb = 0;
+    md_mode = DMODE_SOFT_MUSIC | DMODE_STEREO | DMODE_16BITS;
+}
+
+static int music_count_lines(const char* text)
+{
+    if (text == nullptr || *text == '\0') return 0;
+    int lines = 1;
+    for (const char* c = text; *c; c++) lines += *c == '\n';
+    return lines;
+}
+
+static void music_default_signals(std::initializer_list<int> signals)
+{
+    for (int s : signals) std::signal(s, SIG_DFL);
+}
+
+// Tries MikMod_Init on the chosen driver in a child process and reports the mode the
+// driver accepted. ALSA without a device aborts inside the library, and a sound server
+// may never answer: both only cost the probe. Its stderr is silenced for the same reason.
+static bool music_probe_driver(UWORD* accepted_mode)
+{
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return false;
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        music_default_signals({SIGINT, SIGTERM, SIGHUP, SIGCHLD});
+        const int null_fd = open("/dev/null", O_WRONLY);
+        if (null_fd >= 0) dup2(null_fd, STDERR_FILENO);
+        if (MikMod_Init("") == 0) {
+            const UWORD mode = md_mode;
+            if (write(fds[1], &mode, sizeof mode) != sizeof mode) _exit(1);
+            MikMod_Exit();
+        }
+        _exit(0);
+    }
+    close(fds[1]);
+    UWORD mode = 0;
+    bool ok = false;
+    pollfd wait_for{fds[0], POLLIN, 0};
+    int ready;
+    while ((ready = poll(&wait_for, 1, MUSIC_PROBE_TIMEOUT_MS)) < 0 && errno == EINTR) {
+    }
+    if (ready > 0)
+        ok = read(fds[0], &mode, sizeof mode) == sizeof mode;
+    else
+        kill(pid, SIGKILL);
+    close(fds[0]);
+    while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    *accepted_mode = mode;
+    return ok;
+}
+
+static sigset_t music_guarded_signals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (int s : {SIGCHLD, SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, s);
+    return set;
+}
+
+static void reap_children(int)
+{
+    // Only our own child: other children (the archive reader's tar) keep their status
+    // for their own pclose.
+    const int saved_errno = errno;
+    if (music_playing && music_pid > 0 && waitpid(music_pid, nullptr, WNOHANG) == music_pid)
+        music_playing = 0;
+    errno = saved_errno;
+}
+
+static void music_at_exit()
+{
+    // Xlib ends the program with exit() when the X connection is lost: stop the music too.
+    sound_shutdown();
+}
+
+int sound_setup()
+{
+    music_set_defaults();
+    const int mode = ask_number("Choose output mode:\n0. NO music\n1. 8 bits, mono\n"
+                                "2. 8 bits, stereo\n3. 16 bits, mono\n4. 16 bits, stereo\n"
+                                "Type corresponding number : ",
+                                0, 4);
+    if (mode == 0) {
+        sound_enabled = 0;
+        return 0;
+    }
+    md_mode = DMODE_SOFT_MUSIC;
+    if (mode == 2 || mode == 4) md_mode |= DMODE_STEREO;
+    if (mode >= 3) md_mode |= DMODE_16BITS;
+
+    MikMod_RegisterAllLoaders();
+    MikMod_RegisterAllDrivers();
+    std::printf("Choose sound device :\n");
+    char* list = MikMod_InfoDriver();
+    const int choices = music_count_lines(list);
+    std::printf("%s\n", list ? list : "");
+    MikMod_free(list);
+    md_device = UWORD(ask_number("Type corresponding number : ", 1, choices));
+    md_mixfreq =
+        UWORD(ask_number("Enter mixing frequency (eg. 11025,22050,44100) : ", 8000, 44100));
+
+    music_device = md_device;
+    UWORD accepted = 0;
+    bool ok = music_probe_driver(&accepted);
+    if (ok) {
+        // The parent's own library runs on the silent driver: enough to check the module.
+        md_device = UWORD(MikMod_DriverFromAlias("nosound"));
+        ok = MikMod_Init("") == 0;
+    }
+    if (!ok) {
+        std::printf("MikMod Driver error!\n");
+        std::fflush(stdout);
+        sound_enabled = 0;
+        return -1;
+    }
+    music_mode = accepted;
+    const MDRIVER* driver = MikMod_DriverByOrdinal(music_device);
+    std::printf("Using %s for %d bit %s %s sound at %u Hz\n\n", driver->Name,
+                music_mode & DMODE_16BITS ? 16 : 8,
+                music_mode & DMODE_INTERP ? "interpolated" : "normal",
+                music_mode & DMODE_STEREO ? "stereo" : "mono", unsigned(md_mixfreq));
+    std::fflush(stdout);
+
+    sound_enabled = 1;
+    music_playing = 0;
+    struct sigaction reap = {};
+    reap.sa_handler = reap_children;
+    reap.sa_mask = music_guarded_signals();
+    reap.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+    sigaction(SIGCHLD, &reap, nullptr);
+    static bool exit_hook_set = false;
+    if (!exit_hook_set) exit_hook_set = std::atexit(music_at_exit) == 0;
+    return 0;
+}
+
+static void music_prepare(MODULE* module)
+{
+    module->extspd = 1;
+    module->panflag = 1;
+    module->loop = 0;
+    module->wrap = 0;
+}
+
+int music_load(const char* path)
+{
+    if (sound_enabled != 1 || music_playing == 1) return 0;
+    if (music_module != nullptr) {
+        Player_Stop();
+        Player_Free(music_module);
+        music_module = nullptr;
+    }
+    music_module = Player_Load(path, MUSIC_MAX_CHANNELS, 0);
+    if (music_module == nullptr) {
+        std::printf("MikMod Error\n");
+        std::fflush(stdout);
+        music_playing = 0;
+        return -1;
+    }
+    music_prepare(music_module);
+    music_path = path;
+    return 0;
+}
+
+static void music_child_quit(int)
+{
+    music_quit_requested = 1;
+    // Should the driver never return (a hung sound server), the default action of
+    // SIGALRM ends the child anyway.
+    alarm(2);
+}
+
+static double music_seconds_now()
+{
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
+
+// The silent driver and the disk writers mix as fast as they are called; they get a
+// block each time the previous one has had its time, so the file grows in real time and
+// the song lasts as long as the show.
+static bool music_driver_unpaced()
+{
+    const char* alias = md_driver && md_driver->Alias ? md_driver->Alias : "";
+    for (const char* name : {"nosound", "wav", "aif", "raw"})
+        if (std::strcmp(alias, name) == 0) return true;
+    return false;
+}
+
+static void music_child_play(MODULE* module)
+{
+    const bool unpaced = music_driver_unpaced();
+    const int frame_bytes = (md_mode & DMODE_16BITS ? 2 : 1) * (md_mode & DMODE_STEREO ? 2 : 1);
+    const double block_seconds = double(MUSIC_UNPACED_BLOCK / frame_bytes) / md_mixfreq;
+    const double start = music_seconds_now();
+    long blocks = 0;
+
+    music_playing = 1;
+    Player_Start(module);
+    while (!music_quit_requested && Player_Active()) {
+        if (unpaced) {
+            const double ahead = start + blocks * block_seconds - music_seconds_now();
+            if (ahead > 0) {
+                // A signal ends the sleep early; the loop then looks at the quit flag.
+                const timespec ts{time_t(ahead), long((ahead - time_t(ahead)) * 1e9)};
+                nanosleep(&ts, nullptr);
+                continue;
+            }
+            blocks++;
+        }
+        MikMod_Update();
+        if (!unpaced) usleep(500);
+    }
+    Player_Stop();
+    Player_Free(module);
+    music_playing = 0;
+}
+
+// The child: plays until the song ends, the parent tells it to quit, or the parent is
+// gone. It ends with _exit so that the parent's atexit hooks and stdio buffers stay the
+// parent's.
+[[noreturn]] static void music_child_run(pid_t parent)
+{
+    struct sigaction quit = {};
+    quit.sa_handler = music_child_quit;
+    for (int s : {SIGUSR1, SIGTERM, SIGINT, SIGHUP}) sigaction(s, &quit, nullptr);
+    music_default_signals({SIGCHLD});
+    sigset_t all;
+    sigemptyset(&all);
+    sigprocmask(SIG_SETMASK, &all, nullptr);
+    // A parent that dies any way at all, even by SIGKILL, takes the music with it.
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (getppid() != parent) _exit(0);
+
+    // Start afresh on the user's driver: the parent's library only ran the silent one.
+    const bool have_module = music_module != nullptr;
+    if (have_module) Player_Free(music_module);
+    music_module = nullptr;
+    MikMod_Exit();
+    if (!have_module) _exit(0);
+    md_device = UWORD(music_device);
+    md_mode = music_mode;
+    if (MikMod_Init("") != 0) _exit(0);
+    MODULE* module = Player_Load(music_path.c_str(), MUSIC_MAX_CHANNELS, 0);
+    if (module != nullptr) {
+        music_prepare(module);
+        music_child_play(module);
+    }
+    // Disk writers write their final header here.
+    MikMod_Exit();
+    _exit(0);
+}
+
+void music_start()
+{
+    if (sound_enabled != 1 || music_playing == 1) return;
+    // A signal that came during loading ends the show before the music starts.
+    demo_signals_check();
+    std::fflush(stdout);
+    // The child installs its own handlers before it takes any of these.
+    sigset_t guarded = music_guarded_signals();
+    sigaddset(&guarded, SIGUSR1);
+    sigset_t saved;
+    sigprocmask(SIG_BLOCK, &guarded, &saved);
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid == 0) music_child_run(parent);
+    if (pid > 0) {
+        music_pid = pid;
+        music_told_to_quit = 0;
+        music_playing = 1;
+    }
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
+void music_tell_child_to_quit()
+{
+    if (music_playing && music_pid > 0 && !music_told_to_quit) {
+        music_told_to_quit = 1;
+        kill(music_pid, SIGUSR1);
+    }
+}
+
+void music_stop()
+{
+    if (sound_enabled != 1) return;
+    // With the handlers held off, the child cannot be collected between the check and
+    // the kill, so an id that was already reaped is never signalled.
+    const sigset_t guarded = music_guarded_signals();
+    sigset_t saved;
+    sigprocmask(SIG_BLOCK, &guarded, &saved);
+    if (music_playing) {
+        music_tell_child_to_quit();
+        while (waitpid(music_pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+        music_playing = 0;
+    }
+    sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
+void sound_shutdown()
+{
+    if (sound_enabled != 1) return;
+    music_stop();
+    if (music_module != nullptr) {
+        Player_Free(music_module);
+        music_module = nullptr;
+    }
+    MikMod_Exit();
+    sound_enabled = 0;
+}

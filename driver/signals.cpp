@@ -1,0 +1,49 @@
+#include "driver/signals.h"
+
+#include "driver/demo.h"
+#include "driver/music.h"
+
+#include <csignal>
+#include <unistd.h>
+
+static volatile sig_atomic_t demo_signal_caught;
+
+static void demo_signal_handler(int signo)
+{
+    if (demo_signal_caught) {
+        // Asked twice: the safe point has not come, so end now (the child knows already).
+        std::signal(signo, SIG_DFL);
+        raise(signo);
+        return;
+    }
+    demo_signal_caught = signo;
+    music_tell_child_to_quit();
+}
+
+void demo_signals_install()
+{
+    struct sigaction action = {};
+    action.sa_handler = demo_signal_handler;
+    // No SA_RESTART: a prompt waiting for its answer must see the interruption.
+    sigemptyset(&action.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&action.sa_mask, s);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+}
+
+void demo_signals_check()
+{
+    if (demo_signal_caught) demo_exit(0);
+}
+
+void demo_signals_resend()
+{
+    const int signo = demo_signal_caught;
+    if (signo == 0) return;
+    std::signal(signo, SIG_DFL);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signo);
+    sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    raise(signo);
+    _exit(128 + signo);
+}

@@ -1,0 +1,12 @@
+// SIGINT, SIGTERM and SIGHUP end the show through the fatal-error path: the handler only
+// tells the music child to quit and records the signal; the parent leaves at the next
+// safe point (a frame boundary, an interrupted prompt) with the display closed and the
+// library shut down, and finally ends by the same signal so its caller sees why.
+#pragma once
+
+void demo_signals_install();
+// At a safe point: ends the program through demo_exit when a signal has arrived.
+void demo_signals_check();
+// Last step of demo_exit: if a signal asked for the exit, re-raise it with its default
+// action (status 128 + signal number). Returns when there was none.
+void demo_signals_resend();
