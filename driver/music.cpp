@@ -148,8 +148,13 @@ int sound_setup()
     if (mode == 2 || mode == 4) md_mode |= DMODE_STEREO;
     if (mode >= 3) md_mode |= DMODE_16BITS;
 
-    MikMod_RegisterAllLoaders();
-    MikMod_RegisterAllDrivers();
+    // A second registration of the loaders makes libmikmod loop forever on its list.
+    static bool registered = false;
+    if (!registered) {
+        MikMod_RegisterAllLoaders();
+        MikMod_RegisterAllDrivers();
+        registered = true;
+    }
     std::printf("Choose sound device :\n");
     char* list = MikMod_InfoDriver();
     const int choices = music_count_lines(list);
