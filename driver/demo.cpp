@@ -45,6 +45,8 @@ int demo_run(int argc, char** argv, bool ask_sound)
     blank_screen(frame);
     blank_screen(frame);
 
+    // A signal that came between frames ends the program with its status here.
+    demo_signals_check();
     music_stop();
     sound_shutdown();
     image_destroy(&frame);

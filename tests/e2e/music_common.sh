@@ -29,7 +29,7 @@ wav_seconds() {
 }
 
 # The music child of a process: its only child once the driver probe is over.
-music_child_of() { pgrep -P "$1" | head -n 1; }
+music_child_of() { pgrep -P "$1" | head -n 1 || true; }
 
 # True while the process exists and is not a zombie.
 alive() {

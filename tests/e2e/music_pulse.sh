@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Real playback through a real sound server: a private PulseAudio daemon with a null sink,
+# the music chosen on the PulseAudio driver, and the sink's monitor recorded with parec.
+# The recording must be music, not silence, for the time the program ran. Runs the demo's
+# parent side (music_host, a fixed 5 s) and then the real program, whatever its show lasts.
+# Usage: music_pulse.sh MUSIC_HOST MODULE PROGRAM SHOW_DIR
+set -euo pipefail
+host=$1
+module=$(realpath "$2")
+program=$(realpath "$3")
+show=$(realpath "$4")
+. "$(dirname "$0")/music_common.sh"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work/run HOME=$work/home
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset PULSE_SERVER PULSE_SINK
+
+pulseaudio -n -L module-null-sink -L module-native-protocol-unix --daemonize=no \
+    --exit-idle-time=-1 --use-pid-file=no >"$work/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null 2>&1 || fail "the private PulseAudio daemon did not start: $(cat "$work/pulse.log")"
+
+# record COMMAND...: runs the command with the PulseAudio answers while recording; prints
+# the seconds it ran. The recording is $work/rec.wav.
+record() {
+    local recorder start end
+    parec -d null.monitor --file-format=wav "$work/rec.wav" &
+    recorder=$!
+    pids+=($recorder)
+    sleep 0.3
+    start=$(date +%s.%N)
+    printf '4\n%s\n44100\n3\n' "$pulse" | "$@" >"$work/out.txt" 2>&1 || fail "$1 failed: $(cat "$work/out.txt")"
+    end=$(date +%s.%N)
+    kill -INT "$recorder"
+    wait "$recorder" || true
+    grep -q "Using PulseAudio for 16 bit normal stereo sound at 44100 Hz" "$work/out.txt" ||
+        fail "no PulseAudio line: $(cat "$work/out.txt")"
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f\n", b - a }'
+}
+
+# rms FROM LENGTH: RMS level in dBFS of that stretch of the recording.
+rms() { sox "$work/rec.wav" -n trim "$1" "$2" stats 2>&1 | awk '/^RMS lev dB/ { print $4 }'; }
+
+pulse=$(driver_number "PulseAudio" "$host" "$module" 1)
+ran=$(record "$host" "$module" 5)
+level=$(rms 1 3.5)
+echo "music_host: ran $ran s, recording at $level dBFS"
+[ "$level" != -inf ] && between "$level" -60 0 || fail "the recording is silent ($level dBFS)"
+
+cd "$work" && ln -s "$show"/* .
+start_xvfb
+pids+=($xvfb_pid)
+ran=$(record "$program")
+echo "$(basename "$program"): ran $ran s"
+if between "$ran" 3 10000; then
+    level=$(rms 1 "$(awk -v r="$ran" 'BEGIN { print r - 2 }')")
+    echo "recording at $level dBFS"
+    [ "$level" != -inf ] && between "$level" -60 0 || fail "the show's music is silent ($level dBFS)"
+fi
