@@ -160,6 +160,12 @@ int sound_setup()
     const int choices = music_count_lines(list);
     std::printf("%s\n", list ? list : "");
     MikMod_free(list);
+    if (choices == 0) {
+        // A library built without drivers: nothing to choose from.
+        std::printf("MikMod Driver error!\n");
+        std::fflush(stdout);
+        return -1;
+    }
     md_device = UWORD(ask_number("Type corresponding number : ", 1, choices));
     md_mixfreq =
         UWORD(ask_number("Enter mixing frequency (eg. 11025,22050,44100) : ", 8000, 44100));
