@@ -120,6 +120,15 @@ class Music : public ::testing::Test {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
+    // With the music off, the rest of the show's calls do nothing: no child, no signal.
+    void expect_silent_show()
+    {
+        write_module(8);
+        EXPECT_EQ(music_load("tune.xm"), 0);
+        music_start();
+        music_stop();
+        EXPECT_TRUE(kills_sent.empty());
+    }
     int usr1_kills() const
     {
         int n = 0;
@@ -141,11 +150,7 @@ TEST_F(Music, NoMusicAsksNothingMoreAndStartsNoChild)
     EXPECT_EQ(count(out, "Type corresponding number : "), 1u);
     EXPECT_EQ(out.find("Choose sound device"), std::string::npos);
     EXPECT_EQ(out.find("Using"), std::string::npos);
-    write_module(8);
-    EXPECT_EQ(music_load("tune.xm"), 0);
-    music_start();
-    music_stop();
-    EXPECT_TRUE(kills_sent.empty());
+    expect_silent_show();
     EXPECT_EQ(access("music.wav", F_OK), -1);
 }
 
@@ -184,11 +189,7 @@ TEST_F(Music, ADriverThatCannotStartLeavesTheShowSilent)
     EXPECT_EQ(result, -1);
     EXPECT_NE(out.find("MikMod Driver error!\n"), std::string::npos);
     EXPECT_EQ(out.find("Using"), std::string::npos);
-    write_module(8);
-    EXPECT_EQ(music_load("tune.xm"), 0);
-    music_start();
-    music_stop();
-    EXPECT_TRUE(kills_sent.empty());
+    expect_silent_show();
 }
 
 TEST_F(Music, AlsaWithoutASoundCardIsAnErrorNotACrash)
