@@ -38,3 +38,18 @@ for sig in TERM HUP INT KILL; do
     between "$seconds" 0.2 2.5 || fail "SIG$sig: music.wav holds $seconds s"
     echo "SIG$sig: parent status $status, child gone, music.wav $seconds s"
 done
+
+# SIGTERM while a question waits for its answer ends the program at once, too.
+mkfifo answers
+"$host" "$module" 30 >out.txt 2>&1 <answers &
+parent=$!
+exec 3>answers # keep the question waiting: input open, nothing typed
+sleep 0.3
+kill -TERM "$parent"
+set +e
+wait "$parent"
+status=$?
+set -e
+exec 3>&-
+[ "$status" -eq 143 ] || fail "SIGTERM at a question: status $status"
+echo "SIGTERM at a question: status $status"
