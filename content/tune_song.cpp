@@ -5,7 +5,7 @@
 //   build-up   2-5    kick, hats, bass, clap join; a snare roll and a riser
 //   main theme 6-9    the lead over Am F C G, with a dotted-eighth echo
 //   breakdown  10-13  no kick: F G Em Am / Dm F C G, a slow lead, a second roll
-//   second main 14-19 the theme again with a harmony a third below
+//   second main 14-19 the theme again with a harmony a third below, the pad gated
 //   outro      20-23  the parts drop out one by one and fade
 //   ending     24     a last A minor chord that dies away
 #include "content/tune.h"
@@ -134,6 +134,8 @@ enum Part : unsigned {
     ROLL = 1 << 10,
     CRASH = 1 << 11,
     LIGHT_HATS = 1 << 12,
+    FILL = 1 << 13, // a clap fill on the last beat, into the next phrase
+    GATE = 1 << 14, // the pad chopped in sixteenths, a trance gate
 };
 
 struct Section {
@@ -153,19 +155,19 @@ const Section SONG[] = {
     {&MAIN, GROOVE},
     {&MAIN, ROLL | BASS | PAD | ARP},
     {&MAIN, GROOVE | LEAD | ECHO | CRASH, THEME_A},
-    {&MAIN, GROOVE | LEAD | ECHO, THEME_B},
+    {&MAIN, GROOVE | LEAD | ECHO | FILL, THEME_B},
     {&MAIN, GROOVE | LEAD | ECHO, THEME_A},
-    {&MAIN, GROOVE | LEAD | ECHO, THEME_B_END},
+    {&MAIN, GROOVE | LEAD | ECHO | FILL, THEME_B_END},
     {&BREAK_X, PAD | ARP | CRASH, nullptr, 0.8, 0.8},
     {&BREAK_Y, PAD | ARP | LIGHT_HATS, nullptr, 0.8, 0.9},
     {&BREAK_X, PAD | ARP | LIGHT_HATS | LEAD | ECHO, BREAK_X_MELODY, 0.9, 1.0},
     {&BREAK_Y, ROLL | PAD | ARP | LEAD | ECHO, BREAK_Y_MELODY},
-    {&MAIN, GROOVE | LEAD | HARMONY | CRASH, THEME_A},
-    {&MAIN, GROOVE | LEAD | HARMONY, THEME_B},
-    {&MAIN, GROOVE | LEAD | HARMONY, THEME_A},
-    {&MAIN, GROOVE | LEAD | HARMONY, THEME_B},
+    {&MAIN, GROOVE | GATE | LEAD | HARMONY | CRASH, THEME_A},
+    {&MAIN, GROOVE | GATE | LEAD | HARMONY | FILL, THEME_B},
+    {&MAIN, GROOVE | GATE | LEAD | HARMONY, THEME_A},
+    {&MAIN, GROOVE | GATE | LEAD | HARMONY | FILL, THEME_B},
     {&MAIN, GROOVE | LEAD | ECHO, THEME_A},
-    {&MAIN, GROOVE | LEAD | HARMONY, THEME_B_END},
+    {&MAIN, GROOVE | LEAD | HARMONY | FILL, THEME_B_END},
     {&MAIN, GROOVE | CRASH},
     {&MAIN, KICK | HATS | BASS | PAD | ARP},
     {&MAIN, KICK | LIGHT_HATS | PAD | ARP, nullptr, 1.0, 0.7},
@@ -220,6 +222,9 @@ void tune_drums(PatternWriter& w, unsigned parts)
             w.note(row + 2, CH_OPEN_HAT, n("C4"), TUNE_HAT_OPEN, 28, FX_PANNING, 0x60);
     }
     if (parts & CRASH) w.note(0, CH_FX, n("C4"), TUNE_CRASH, 40);
+    if (parts & FILL)
+        for (int row = ROWS - 4; row < ROWS; row++)
+            w.note(row, CH_CLAP, n("C4"), TUNE_CLAP, 30 + 6 * (row - (ROWS - 4)));
 }
 
 // The build to a drop: a snare roll doubling its pace each bar and a rising noise sweep;
@@ -252,6 +257,10 @@ void tune_harmony_parts(PatternWriter& w, const Progression& chords, unsigned pa
         }
         for (int i = 0; i < BAR; i++) {
             const int row = top + i;
+            if ((parts & GATE) && !(new_chord && i == 0)) {
+                static constexpr int GATE_VOLUME[4] = {30, 6, 22, 6};
+                for (int v = 0; v < 3; v++) w.note(row, CH_PAD1 + v, 0, 0, GATE_VOLUME[i % 4]);
+            }
             // Rolling bass: the three sixteenths after each kick.
             if ((parts & BASS) && i % 4 != 0)
                 w.note(row, CH_BASS, ch.bass, TUNE_BASS, i % 4 == 2 ? 48 : 38);
