@@ -1,0 +1,221 @@
+#!/usr/bin/env bash
+# End-to-end checks of vantor-x11 under Xvfb; every case starts a server of its own on a free
+# display number.
+#
+# usage: x11_e2e.sh VANTOR_X11 X11_PROBE SHOT_DIR CASE [ARGS]
+#   matrix DEPTH shm|noshm [truecolor]  the four display answers, each with the program (run
+#                                       from an empty directory) and with x11_probe, which checks
+#                                       the window and leaves a screenshot in SHOT_DIR; truecolor
+#                                       asks for a TrueColor default visual at depth 8
+#   refused                                the server cannot reach our memory: plain images
+#   noserver                               no X server at all
+#
+# The program is started in an empty directory: without a data tree the show either runs its
+# blank steps to the end or stops at the first file through the fatal path - both with status 0.
+set -uo pipefail
+
+x11=$1 probe=$2 shots=$3 case=$4
+shift 4
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    if [ -n "$xvfb_pid" ]; then
+        kill "$xvfb_pid" 2>/dev/null
+        wait "$xvfb_pid" 2>/dev/null
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# read_text VARIABLE FILE: the file's exact text, trailing line feeds included.
+read_text() {
+    local t
+    t=$(cat "$2" && printf x)
+    printf -v "$1" '%s' "${t%x}"
+}
+
+BANNER=$'*** vantor6 for LINUX by orsel *** \n'
+PROMPT=$'Choose display mode:\n1. Pixel size 1, Shared Memory Extension ON\n2. Pixel size 2, Shared Memory Extension ON\n3. Pixel size 1, Shared Memory Extension OFF\n4. Pixel size 2, Shared Memory Extension OFF\nType corresponding number : '
+CLOSING=$'*** The show is over - thank you for watching *** \n*** Drawn in software at 320x240 in 256 colours, music played by MikMod *** \n*** See you in the next demo! *** \n'
+SHM_ON=$'INFO: Shared memory extension in use\n'
+SHM_OFF=$'INFO: Shared memory extension not in use\n'
+
+# start_server [unshare --ipc] Xvfb-arguments...: sets DISPLAY once the server is ready.
+start_server() {
+    local launcher=()
+    if [ "$1" = unshare ]; then
+        launcher=(unshare --ipc)
+        shift
+    fi
+    "${launcher[@]}" Xvfb -displayfd 3 -nolisten tcp -noreset "$@" \
+        3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 200); do
+        grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break
+        if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            cat "$work/xvfb.log" >&2
+            echo "FAIL: Xvfb $* did not start" >&2
+            exit 1
+        fi
+        sleep 0.05
+    done
+    export DISPLAY=":$(cat "$work/display")"
+}
+
+# The INFO line an answer should give: shared memory is asked for by answers 1 and 2 only.
+info_for() { # answer, whether the server takes our segments (yes|no)
+    if [ "$1" -ge 3 ]; then
+        printf ''
+    elif [ "$2" = yes ]; then
+        printf '%s' "$SHM_ON"
+    else
+        printf '%s' "$SHM_OFF"
+    fi
+}
+
+# vantor-x11 with the sound question answered 0 and the display question answered $1.
+check_program() {
+    local answer=$1 info=$2 empty="$work/empty" out err after rest status
+    mkdir -p "$empty"
+    (cd "$empty" && printf '0\n%s\n' "$answer" | timeout 60 "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    read_text out "$work/out"
+    read_text err "$work/err"
+    local what="vantor-x11, answer $answer"
+
+    [ "$status" -eq 0 ] || fail "$what: exit status $status"
+    [ -z "$err" ] || fail "$what: standard error: $err"
+    [[ $out == "$BANNER"* ]] || fail "$what: output does not start with the banner"
+    [[ $out == *"$PROMPT"* ]] || fail "$what: display prompt missing"
+    after=${out##*"$PROMPT"}
+    if [ -n "$info" ]; then
+        [[ $after == "$info"* ]] || fail "$what: expected ${info%$'\n'} after the prompt"
+        [ "$(grep -c 'INFO:' "$work/out")" -eq 1 ] || fail "$what: not exactly one INFO line"
+        rest=${after#"$info"}
+    else
+        [[ $out != *INFO:* ]] || fail "$what: INFO line without shared memory wanted"
+        rest=$after
+    fi
+    # The whole (empty) show and its closing banner, or the fatal path's message alone.
+    if [[ $rest != "$CLOSING" ]] && [[ -z $rest || $rest == *'***'* ]]; then
+        fail "$what: unexpected end of output: $rest"
+    fi
+}
+
+# x11_probe with the display question answered $1: window, pixels, palette, screenshot.
+check_probe() {
+    local answer=$1 info=$2 name=$3 compare_shot=$4
+    local pixel_size=$(((answer + 1) % 2 + 1))
+    local width=$((320 * pixel_size)) height=$((240 * pixel_size))
+    local what="x11_probe, answer $answer"
+    rm -f "$work/in" "$work/probe.out"
+    mkfifo "$work/in"
+    timeout 60 "$probe" --hold --expect "$work/expected.ppm" <"$work/in" \
+        >"$work/probe.out" 2>"$work/probe.err" &
+    local probe_pid=$!
+    exec 7>"$work/in"
+    printf '%s\n' "$answer" >&7
+
+    local window=
+    for _ in $(seq 400); do
+        window=$(sed -n 's/^ready \(0x[0-9a-f]*\)$/\1/p' "$work/probe.out")
+        [ -n "$window" ] && break
+        kill -0 "$probe_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    if [ -n "$window" ]; then
+        local size
+        size=$(xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
+        [ "$size" = "${width}x${height}" ] || fail "$what: xwininfo says $size"
+        if [ "$compare_shot" = yes ]; then
+            mkdir -p "$shots"
+            if xwd -id "$window" -silent | convert xwd:- "$shots/$name.png"; then
+                # 5-6-5 pixels come back rounded: a small tolerance, no pixel may differ more.
+                local differ
+                differ=$(compare -metric AE -fuzz 4% "$shots/$name.png" "$work/expected.ppm" \
+                    null: 2>&1)
+                [ "$differ" = 0 ] || fail "$what: screenshot differs from the frame: $differ"
+            else
+                fail "$what: no screenshot"
+            fi
+        fi
+    fi
+    exec 7>&-
+    wait "$probe_pid"
+    local status=$?
+
+    local out expected
+    read_text out "$work/probe.out"
+    expected="$PROMPT$info"
+    [ "$status" -eq 0 ] || fail "$what: exit status $status: ${out#"$expected"}"
+    [[ $out == "$expected"* ]] || fail "$what: prompt or INFO line differs: $out"
+    out=${out#"$expected"}
+    [[ $out == "window ${width}x${height} "*$'\npixels ok\npalette ok\nready '*$'\nclosed\n' ]] ||
+        fail "$what: $out"
+    [ -s "$work/probe.err" ] && fail "$what: standard error: $(cat "$work/probe.err")"
+    return 0
+}
+
+case $case in
+matrix)
+    depth=$1 shm=$2 name=depth$1
+    server_args=(-screen 0 "1024x768x$depth")
+    if [ "${3:-}" = truecolor ]; then
+        server_args+=(-cc 4)
+        name+=truecolor
+    fi
+    takes_shm=yes
+    if [ "$shm" = noshm ]; then
+        server_args+=(-extension MIT-SHM)
+        takes_shm=no
+    fi
+    # Screenshots where xwd and convert render the depth faithfully; the probe's own check
+    # covers the others.
+    compare_shot=no
+    [[ $name == depth@(8|16|24) ]] && compare_shot=yes
+    start_server "${server_args[@]}"
+    for answer in 1 2 3 4; do
+        info=$(info_for "$answer" "$takes_shm" && printf x)
+        info=${info%x}
+        check_program "$answer" "$info"
+        check_probe "$answer" "$info" "$name-$shm-answer$answer" "$compare_shot"
+    done
+    ;;
+refused)
+    # A server in an IPC namespace of its own cannot attach our segments, like a server on
+    # another machine: the program goes on with plain images after one INFO line.
+    unshare --ipc true 2>/dev/null || {
+        echo "unshare --ipc is not permitted here: skipped"
+        exit 77
+    }
+    start_server unshare -screen 0 1024x768x24
+    for answer in 1 2; do
+        check_program "$answer" "$SHM_OFF"
+        check_probe "$answer" "$SHM_OFF" "refused-answer$answer" yes
+    done
+    ;;
+noserver)
+    unset DISPLAY
+    (cd "$work" && printf '0\n1\n' | timeout 60 "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    [ "$status" -eq 255 ] || fail "no server: exit status $status"
+    read_text err "$work/err"
+    read_text out "$work/out"
+    [ "$err" = "$x11: cannot connect to X server!"$'\n' ] || fail "no server: standard error: $err"
+    [[ $out == "$BANNER"*"$PROMPT" ]] || fail "no server: standard output: $out"
+    ;;
+*)
+    echo "unknown case $case" >&2
+    exit 2
+    ;;
+esac
+
+[ "$failures" -eq 0 ] && echo "ok: $case $*"
+[ "$failures" -eq 0 ]
