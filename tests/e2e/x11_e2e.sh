@@ -7,8 +7,10 @@
 #                                       from an empty directory) and with x11_probe, which checks
 #                                       the window and leaves a screenshot in SHOT_DIR; truecolor
 #                                       asks for a TrueColor default visual at depth 8
-#   refused                                the server cannot reach our memory: plain images
-#   noserver                               no X server at all
+#   refused      the server cannot reach our memory: plain images
+#   nosegment    no shared segment can be had: the image failure
+#   unsupported  a visual the demo cannot serve
+#   noserver     no X server at all
 #
 # The program is started in an empty directory: without a data tree the show either runs its
 # blank steps to the end or stops at the first file through the fatal path - both with status 0.
@@ -66,7 +68,8 @@ start_server() {
         fi
         sleep 0.05
     done
-    export DISPLAY=":$(cat "$work/display")"
+    DISPLAY=":$(cat "$work/display")"
+    export DISPLAY
 }
 
 # The INFO line an answer should give: shared memory is asked for by answers 1 and 2 only.
@@ -200,6 +203,35 @@ refused)
         check_program "$answer" "$SHM_OFF"
         check_probe "$answer" "$SHM_OFF" "refused-answer$answer" yes
     done
+    ;;
+nosegment)
+    # No room for a shared segment (a tiny limit in an IPC namespace of the program's own):
+    # the image cannot be had, which ends the program after releasing the window.
+    unshare --ipc true 2>/dev/null || {
+        echo "unshare --ipc is not permitted here: skipped"
+        exit 77
+    }
+    start_server -screen 0 1024x768x16
+    # shellcheck disable=SC2016 # $0 is the inner shell's: the program
+    (cd "$work" && printf '0\n2\n' | timeout 60 unshare --ipc sh -c \
+        'echo 4096 >/proc/sys/kernel/shmmax && exec "$0"' "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    read_text err "$work/err"
+    read_text out "$work/out"
+    [ "$status" -eq 0 ] || fail "no segment: exit status $status"
+    [ -z "$err" ] || fail "no segment: standard error: $err"
+    [[ $out == "$BANNER"*"$PROMPT$SHM_ON"$'Cann\'t allocate image!\n' ]] ||
+        fail "no segment: standard output: $out"
+    ;;
+unsupported)
+    # A DirectColor default visual is neither TrueColor nor 8-bit PseudoColor.
+    start_server -cc 5 -screen 0 1024x768x24
+    (cd "$work" && printf '0\n1\n' | timeout 60 "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    read_text err "$work/err"
+    [ "$status" -eq 255 ] || fail "unsupported visual: exit status $status"
+    [ "$err" = $'This version of the Demo needs TruColor or 8 Bit PseudoColor Display!\n' ] ||
+        fail "unsupported visual: standard error: $err"
     ;;
 noserver)
     unset DISPLAY
