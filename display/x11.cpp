@@ -58,6 +58,16 @@ static bool x11_pseudo_color() {
     demo_exit(255);
 }
 
+// How many bits the server's images spend on a pixel of this depth.
+static int x11_bits_per_pixel(int depth) {
+    int count = 0, bits = 0;
+    XPixmapFormatValues* formats = XListPixmapFormats(x_display, &count);
+    for (int i = 0; i < count; i++)
+        if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+    if (formats != nullptr) XFree(formats);
+    return bits;
+}
+
 static void x11_choose_visual() {
     XVisualInfo wanted{};
     wanted.visualid = XVisualIDFromVisual(XDefaultVisual(x_display, x_screen));
@@ -78,6 +88,9 @@ static void x11_choose_visual() {
     if (!pseudo8 && x_visual.c_class != TrueColor)
         x11_fail("This version of the Demo needs TruColor or 8 Bit PseudoColor Display!\n");
     bytes_per_pixel = x_visual.depth <= 8 ? 1 : x_visual.depth <= 16 ? 2 : 4;
+    // A server that packs 24-bit pixels into 3 bytes would get a garbled frame: refuse it.
+    if (x11_bits_per_pixel(x_visual.depth) != 8 * bytes_per_pixel)
+        x11_fail("This version of the Demo needs TruColor or 8 Bit PseudoColor Display!\n");
 }
 
 static void x11_create_window(int width, int height) {
@@ -209,7 +222,8 @@ static int x11_image_create_shared(size_t* size) {
         return -4;
     }
     x_segment.shmaddr = x_image->data = static_cast<char*>(address);
-    // The flag tells the server how to attach: it only ever reads the frames.
+    // The flag says how the server attaches the segment. It only reads frames from it
+    // (XShmPutImage), so it gets no right to write into our memory.
     x_segment.readOnly = True;
 
     // A refused attach arrives as an X error; catch it here instead of dying in Xlib.
