@@ -25,6 +25,7 @@ static constexpr const char* MODE_PROMPT = "Choose display mode:\n"
                                            "4. Pixel size 2, Shared Memory Extension OFF\n"
                                            "Type corresponding number : ";
 
+static const char* program_name = "";
 static Display* x_display;
 static int x_screen;
 static Window x_window;
@@ -150,12 +151,34 @@ static void x11_hide_cursor() {
     XFreePixmap(x_display, bitmap);
 }
 
+// Once the server is gone or has refused a request, the connection is never used again: the
+// server frees what we held when we disconnect. Ending through demo_exit stops the music
+// child, which Xlib's own handlers would leave playing.
+[[noreturn]] static void x11_abandon(const char* why) {
+    std::fprintf(stderr, "%s: %s\n", program_name, why);
+    x_display = nullptr;
+    demo_exit(1);
+}
+
+static int x11_io_error(Display*) {
+    x11_abandon("connection to the X server lost");
+}
+
+static int x11_protocol_error(Display* display, XErrorEvent* event) {
+    char text[200];
+    XGetErrorText(display, event->error_code, text, sizeof text);
+    x11_abandon(text);
+}
+
 static void x11_setup(int argc, char** argv, const char* title, int width, int height) {
+    program_name = argc > 0 ? argv[0] : "";
     x_display = XOpenDisplay("");
     if (x_display == nullptr) {
-        std::fprintf(stderr, "%s: cannot connect to X server!\n", argc > 0 ? argv[0] : "");
+        std::fprintf(stderr, "%s: cannot connect to X server!\n", program_name);
         demo_exit(255);
     }
+    XSetIOErrorHandler(x11_io_error);
+    XSetErrorHandler(x11_protocol_error);
     x_screen = DefaultScreen(x_display);
     x11_choose_visual();
 
@@ -355,7 +378,7 @@ void display_wait_retrace() {}
 // Safe at any point: also reached from the fatal path and from failed set-ups.
 void display_close() {
     if (x_image != nullptr && shm_in_use && x_segment.shmaddr != nullptr) {
-        XShmDetach(x_display, &x_segment);
+        if (x_display != nullptr) XShmDetach(x_display, &x_segment);
         shmdt(x_segment.shmaddr);
         x_segment = {};
     }

@@ -5,7 +5,8 @@
 // failed check.
 //   --expect FILE  writes the picture the window should show at the end, as a PPM
 //   --hold         prints "ready WINDOW-ID" at the end and waits for the end of standard input,
-//                  so that a script can take a screenshot of the window
+//                  so that a script can take a screenshot of the window; every line read
+//                  meanwhile presents the frame once more
 #include "display/display.h"
 #include "display/x11_pixels.h"
 #include "gfx2d/palette.h"
@@ -233,8 +234,7 @@ static int probe_run(Probe& p, int argc, char** argv, const char* expect_path, b
         std::printf("ready 0x%lx\n", p.window);
         std::fflush(stdout);
         char line[256];
-        while (std::fgets(line, sizeof line, stdin) != nullptr) {
-        }
+        while (std::fgets(line, sizeof line, stdin) != nullptr) display_present(&frame);
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #   refused      the server cannot reach our memory: plain images
 #   nosegment    no shared segment can be had: the image failure
 #   unsupported  a visual the demo cannot serve
+#   lost         the window is killed while the show runs
 #   noserver     no X server at all
 #
 # The program is started in an empty directory: without a data tree the show either runs its
@@ -112,27 +113,41 @@ check_program() {
     fi
 }
 
-# x11_probe with the display question answered $1: window, pixels, palette, screenshot.
-check_probe() {
-    local answer=$1 info=$2 name=$3 compare_shot=$4
-    local pixel_size=$(((answer + 1) % 2 + 1))
-    local width=$((320 * pixel_size)) height=$((240 * pixel_size))
-    local what="x11_probe, answer $answer"
+# start_probe ANSWER: x11_probe in hold mode, its standard input on descriptor 7; sets
+# probe_pid, and window once the probe has checked the window (empty if it ended before).
+start_probe() {
     rm -f "$work/in" "$work/probe.out"
     mkfifo "$work/in"
     timeout 60 "$probe" --hold --expect "$work/expected.ppm" <"$work/in" \
         >"$work/probe.out" 2>"$work/probe.err" &
-    local probe_pid=$!
+    probe_pid=$!
     exec 7>"$work/in"
-    printf '%s\n' "$answer" >&7
-
-    local window=
+    printf '%s\n' "$1" >&7
+    window=
     for _ in $(seq 400); do
         window=$(sed -n 's/^ready \(0x[0-9a-f]*\)$/\1/p' "$work/probe.out")
         [ -n "$window" ] && break
         kill -0 "$probe_pid" 2>/dev/null || break
         sleep 0.05
     done
+}
+
+# stop_probe [LINE]: sends LINE (if any), ends the probe's input; sets probe_status.
+stop_probe() {
+    # The probe may be gone already: a failed write must not end this script.
+    [ $# -gt 0 ] && (trap '' PIPE && printf '%s\n' "$1" >&7) 2>/dev/null
+    exec 7>&-
+    wait "$probe_pid"
+    probe_status=$?
+}
+
+# x11_probe with the display question answered $1: window, pixels, palette, screenshot.
+check_probe() {
+    local answer=$1 info=$2 name=$3 compare_shot=$4
+    local pixel_size=$(((answer + 1) % 2 + 1))
+    local width=$((320 * pixel_size)) height=$((240 * pixel_size))
+    local what="x11_probe, answer $answer"
+    start_probe "$answer"
     if [ -n "$window" ]; then
         local size
         size=$(xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
@@ -150,20 +165,33 @@ check_probe() {
             fi
         fi
     fi
-    exec 7>&-
-    wait "$probe_pid"
-    local status=$?
+    stop_probe
 
     local out expected
     read_text out "$work/probe.out"
     expected="$PROMPT$info"
-    [ "$status" -eq 0 ] || fail "$what: exit status $status: ${out#"$expected"}"
+    [ "$probe_status" -eq 0 ] || fail "$what: exit status $probe_status: ${out#"$expected"}"
     [[ $out == "$expected"* ]] || fail "$what: prompt or INFO line differs: $out"
     out=${out#"$expected"}
     [[ $out == "window ${width}x${height} "*$'\npixels ok\npalette ok\nready '*$'\nclosed\n' ]] ||
         fail "$what: $out"
     [ -s "$work/probe.err" ] && fail "$what: standard error: $(cat "$work/probe.err")"
     return 0
+}
+
+# The window closed under the running show (xkill, as a window manager's close does): the next
+# present ends the program with a message and status 1 instead of Xlib's silent exit.
+check_lost() {
+    local answer=$1 what="lost connection, answer $1" err
+    start_probe "$answer"
+    [ -n "$window" ] || fail "$what: the probe did not get ready"
+    xkill -id "$window" >/dev/null
+    stop_probe present
+    read_text err "$work/probe.err"
+    [ "$probe_status" -eq 1 ] || fail "$what: exit status $probe_status"
+    [ "$err" = "$probe: connection to the X server lost"$'\n' ] ||
+        fail "$what: standard error: $err"
+    [[ $(cat "$work/probe.out") != *closed* ]] || fail "$what: the probe went on after the loss"
 }
 
 case $case in
@@ -232,6 +260,11 @@ unsupported)
     [ "$status" -eq 255 ] || fail "unsupported visual: exit status $status"
     [ "$err" = $'This version of the Demo needs TruColor or 8 Bit PseudoColor Display!\n' ] ||
         fail "unsupported visual: standard error: $err"
+    ;;
+lost)
+    start_server -screen 0 1024x768x24
+    check_lost 1
+    check_lost 4
     ;;
 noserver)
     unset DISPLAY
