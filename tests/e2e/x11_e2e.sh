@@ -22,11 +22,13 @@ shift 4
 
 work=$(mktemp -d)
 xvfb_pid=
+probe_pid=
 cleanup() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
+    local pid
+    for pid in $probe_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -69,6 +71,10 @@ start_server() {
         fi
         sleep 0.05
     done
+    grep -q '^[0-9][0-9]*$' "$work/display" || {
+        echo "FAIL: Xvfb $* did not tell its display number" >&2
+        exit 1
+    }
     DISPLAY=":$(cat "$work/display")"
     export DISPLAY
 }
@@ -122,7 +128,7 @@ start_probe() {
         >"$work/probe.out" 2>"$work/probe.err" &
     probe_pid=$!
     exec 7>"$work/in"
-    printf '%s\n' "$1" >&7
+    send_line "$1"
     window=
     for _ in $(seq 400); do
         window=$(sed -n 's/^ready \(0x[0-9a-f]*\)$/\1/p' "$work/probe.out")
@@ -132,13 +138,18 @@ start_probe() {
     done
 }
 
+# The probe may be gone already: a failed write must not end this script.
+send_line() {
+    (trap '' PIPE && printf '%s\n' "$1" >&7) 2>/dev/null
+}
+
 # stop_probe [LINE]: sends LINE (if any), ends the probe's input; sets probe_status.
 stop_probe() {
-    # The probe may be gone already: a failed write must not end this script.
-    [ $# -gt 0 ] && (trap '' PIPE && printf '%s\n' "$1" >&7) 2>/dev/null
+    [ $# -gt 0 ] && send_line "$1"
     exec 7>&-
     wait "$probe_pid"
     probe_status=$?
+    probe_pid=
 }
 
 # x11_probe with the display question answered $1: window, pixels, palette, screenshot.
