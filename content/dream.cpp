@@ -33,32 +33,26 @@ Vec3 dream_sky(Vec3 d) {
 
 RgbImage picture_render_dream() {
     Scene scene;
-    Material board;
-    board.colour = {0.75, 0.7, 0.66};
-    board.colour2 = {0.03, 0.01, 0.07};
-    board.pattern = Pattern::checker;
-    board.pattern_scale = 1.0;
-    board.reflect = 0.15;
-    board.specular = 0.2;
-    Material chrome;
-    chrome.colour = {0.9, 0.92, 0.95};
-    chrome.metal = true;
-    chrome.reflect = 0.92;
-    chrome.diffuse = 0.05;
-    chrome.specular = 0.9;
-    chrome.shininess = 120;
-    Material glass;
-    glass.colour = {0.9, 1.0, 0.95};
-    glass.transmit = 0.95;
-    glass.diffuse = 0.02;
-    glass.specular = 1.0;
-    glass.shininess = 200;
-    glass.ior = 1.5;
-    Material gloss;
-    gloss.colour = {0.02, 0.2, 0.8};
-    gloss.reflect = 0.12;
-    gloss.specular = 0.8;
-    gloss.shininess = 80;
+    const Material board{.colour = {0.75, 0.7, 0.66},
+                         .colour2 = {0.03, 0.01, 0.07},
+                         .specular = 0.2,
+                         .reflect = 0.15,
+                         .pattern = Pattern::checker,
+                         .pattern_scale = 1.0};
+    const Material chrome{.colour = {0.9, 0.92, 0.95},
+                          .diffuse = 0.05,
+                          .specular = 0.9,
+                          .shininess = 120,
+                          .reflect = 0.92,
+                          .metal = true};
+    const Material glass{.colour = {0.9, 1.0, 0.95},
+                         .diffuse = 0.02,
+                         .specular = 1.0,
+                         .shininess = 200,
+                         .transmit = 0.95,
+                         .ior = 1.5};
+    const Material gloss{
+        .colour = {0.02, 0.2, 0.8}, .specular = 0.8, .shininess = 80, .reflect = 0.12};
     scene.materials = {board, chrome, glass, gloss};
     scene.floor = true;
     scene.floor_y = 0;

@@ -95,21 +95,19 @@ void money_glints(RgbImage& img) {
 
 RgbImage picture_render_money() {
     Scene scene;
-    Material velvet;
-    velvet.colour = {0.3, 0.025, 0.05};
-    velvet.colour2 = {0.12, 0.01, 0.025};
-    velvet.pattern = Pattern::cloth;
-    velvet.pattern_scale = 40;
-    velvet.specular = 0.05;
-    velvet.shininess = 8;
-    Material gold;
-    gold.colour = {1.0, 0.63, 0.2};
-    gold.metal = true;
-    gold.reflect = 0.7;
-    gold.diffuse = 0.25;
-    gold.specular = 1.2;
-    gold.shininess = 70;
-    gold.pattern = Pattern::coin;
+    const Material velvet{.colour = {0.3, 0.025, 0.05},
+                          .colour2 = {0.12, 0.01, 0.025},
+                          .specular = 0.05,
+                          .shininess = 8,
+                          .pattern = Pattern::cloth,
+                          .pattern_scale = 40};
+    const Material gold{.colour = {1.0, 0.63, 0.2},
+                        .diffuse = 0.25,
+                        .specular = 1.2,
+                        .shininess = 70,
+                        .reflect = 0.7,
+                        .metal = true,
+                        .pattern = Pattern::coin};
     scene.materials = {velvet, gold};
     scene.floor = true;
     scene.floor_material = 0;
