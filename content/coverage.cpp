@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-Coverage coverage_dilate(const Coverage& in, int radius) {
+Coverage coverage_dilate(const Coverage& in, int radius)
+{
     Coverage out(in.width, in.height);
     for (int y = 0; y < in.height; y++)
         for (int x = 0; x < in.width; x++) {
@@ -22,7 +23,8 @@ Coverage coverage_dilate(const Coverage& in, int radius) {
 }
 
 static void coverage_box_pass(const std::vector<int>& in, std::vector<int>& out, int w, int h,
-                              int radius, bool vertical) {
+                              int radius, bool vertical)
+{
     const int lines = vertical ? w : h, length = vertical ? h : w;
     for (int line = 0; line < lines; line++) {
         auto at = [&](int i) -> size_t {
@@ -36,7 +38,8 @@ static void coverage_box_pass(const std::vector<int>& in, std::vector<int>& out,
     }
 }
 
-Coverage coverage_blur(const Coverage& in, int radius) {
+Coverage coverage_blur(const Coverage& in, int radius)
+{
     std::vector<int> a(in.alpha.begin(), in.alpha.end()), b(a.size());
     for (int pass = 0; pass < 2; pass++) {
         coverage_box_pass(a, b, in.width, in.height, radius, false);

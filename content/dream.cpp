@@ -9,7 +9,8 @@ namespace {
 
 const Vec3 SUN_DIRECTION = normalize(Vec3{-0.35, 0.09, 1});
 
-Vec3 dream_sky(Vec3 d) {
+Vec3 dream_sky(Vec3 d)
+{
     const double h = std::max(d.y, -0.2);
     // Warm at the horizon, through rose and violet to a deep blue overhead.
     const Vec3 horizon{1.4, 0.5, 0.15}, rose{0.7, 0.15, 0.3}, violet{0.16, 0.04, 0.24},
@@ -31,7 +32,8 @@ Vec3 dream_sky(Vec3 d) {
 
 } // namespace
 
-RgbImage picture_render_dream() {
+RgbImage picture_render_dream()
+{
     Scene scene;
     const Material board{.colour = {0.75, 0.7, 0.66},
                          .colour2 = {0.03, 0.01, 0.07},

@@ -12,7 +12,8 @@ struct Font {
     FT_Face face;
 };
 
-Font* font_open(const char* file_name) {
+Font* font_open(const char* file_name)
+{
     // Where the build found the fonts; the generator runs on the machine that builds.
     const std::string path = std::string(VANTOR_FONT_DIR) + "/" + file_name;
     auto* font = new Font{};
@@ -31,7 +32,8 @@ Font* font_open(const char* file_name) {
     return font;
 }
 
-void font_close(Font* font) {
+void font_close(Font* font)
+{
     if (font == nullptr) return;
     FT_Done_Face(font->face);
     FT_Done_FreeType(font->library);
@@ -40,7 +42,8 @@ void font_close(Font* font) {
 
 // Walks the glyphs of text with kerning; calls draw(glyph slot, pen x) for each.
 template <typename Draw>
-static int font_walk(Font* font, int pixel_size, const char* text, Draw draw) {
+static int font_walk(Font* font, int pixel_size, const char* text, Draw draw)
+{
     FT_Set_Pixel_Sizes(font->face, 0, FT_UInt(pixel_size));
     const bool kerning = FT_HAS_KERNING(font->face);
     long pen = 0; // 26.6
@@ -61,11 +64,13 @@ static int font_walk(Font* font, int pixel_size, const char* text, Draw draw) {
     return int((pen + 32) >> 6);
 }
 
-int font_text_width(Font* font, int pixel_size, const char* text) {
+int font_text_width(Font* font, int pixel_size, const char* text)
+{
     return font_walk(font, pixel_size, text, [](FT_GlyphSlot, int) {});
 }
 
-void font_draw(Font* font, int pixel_size, int x, int baseline, const char* text, Coverage& out) {
+void font_draw(Font* font, int pixel_size, int x, int baseline, const char* text, Coverage& out)
+{
     font_walk(font, pixel_size, text, [&](FT_GlyphSlot slot, int pen) {
         const FT_Bitmap& bm = slot->bitmap;
         const int left = x + pen + slot->bitmap_left;
@@ -84,7 +89,8 @@ void font_draw(Font* font, int pixel_size, int x, int baseline, const char* text
 }
 
 void font_draw_centred(Font* font, int pixel_size, int centre_x, int baseline, const char* text,
-                       Coverage& out) {
+                       Coverage& out)
+{
     font_draw(font, pixel_size, centre_x - font_text_width(font, pixel_size, text) / 2, baseline,
               text, out);
 }

@@ -21,7 +21,8 @@ constexpr Stack STACKS[] = {
     {0.3, 4.2, 4},   {-1.9, 4.4, 1},  {2.2, 3.8, 1},  {-3.2, 5.4, 6},
 };
 
-Vec3 money_sky(Vec3 d) {
+Vec3 money_sky(Vec3 d)
+{
     Vec3 sky = mix(Vec3{0.01, 0.008, 0.006}, Vec3{0.06, 0.045, 0.035}, smoothstep(-0.2, 0.8, d.y));
     // Two softboxes for the gold to mirror: a big one above left, a thin strip behind right.
     if (d.y > 0.45 && d.x > -0.7 && d.x < -0.05 && d.z > -0.2) sky = {3.0, 2.6, 2.1};
@@ -29,7 +30,8 @@ Vec3 money_sky(Vec3 d) {
     return sky;
 }
 
-void money_add_stack(Scene& scene, const Stack& stack, uint32_t& seed) {
+void money_add_stack(Scene& scene, const Stack& stack, uint32_t& seed)
+{
     auto jitter = [&seed] {
         seed = seed * 1664525u + 1013904223u;
         return ((seed >> 8) / 16777216.0 - 0.5) * 0.09;
@@ -49,7 +51,8 @@ void money_add_stack(Scene& scene, const Stack& stack, uint32_t& seed) {
 }
 
 // Four-pointed stars on the brightest spots, as the eye sees the glint of gold.
-void money_glints(RgbImage& img) {
+void money_glints(RgbImage& img)
+{
     struct Spot {
         int x, y;
         double brightness;
@@ -93,7 +96,8 @@ void money_glints(RgbImage& img) {
 
 } // namespace
 
-RgbImage picture_render_money() {
+RgbImage picture_render_money()
+{
     Scene scene;
     const Material velvet{.colour = {0.3, 0.025, 0.05},
                           .colour2 = {0.12, 0.01, 0.025},

@@ -30,7 +30,8 @@ const Shape PENGUIN[] = {
 
 const Vec3 KEY_LIGHT = normalize(Vec3{-0.5, -0.7, 0.65}); // from the upper left, in front
 
-Vec3 penguin_shade(const Shape& s, Vec3 n, Vec3 rim) {
+Vec3 penguin_shade(const Shape& s, Vec3 n, Vec3 rim)
+{
     const double diffuse = std::max(0.0, dot(n, KEY_LIGHT));
     const Vec3 half = normalize(KEY_LIGHT + Vec3{0, 0, 1});
     const double spec = std::pow(std::max(0.0, dot(n, half)), s.shininess) * s.specular;
@@ -41,7 +42,8 @@ Vec3 penguin_shade(const Shape& s, Vec3 n, Vec3 rim) {
 
 } // namespace
 
-bool penguin_sample(double x, double y, Vec3 rim, Vec3* colour) {
+bool penguin_sample(double x, double y, Vec3 rim, Vec3* colour)
+{
     bool hit = false;
     for (const Shape& s : PENGUIN) {
         const double c = std::cos(s.angle), sn = std::sin(s.angle);

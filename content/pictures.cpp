@@ -15,14 +15,16 @@ struct ImageHolder {
 };
 
 bool picture_write(const std::string& root, const char* name, const Image* img,
-                   const uint8_t* palette) {
+                   const uint8_t* palette)
+{
     const std::string path = root + "/" + name;
     if (pcx_write(path.c_str(), img, palette) == PCX_OK) return true;
     std::fprintf(stderr, "mkshow: cannot write %s\n", path.c_str());
     return false;
 }
 
-bool picture_write_rgb(const std::string& root, const char* name, const RgbImage& rgb) {
+bool picture_write_rgb(const std::string& root, const char* name, const RgbImage& rgb)
+{
     ImageHolder holder;
     if (image_create(&holder.img, uint32_t(rgb.width), uint32_t(rgb.height)) != 0) return false;
     uint8_t palette[768];
@@ -31,7 +33,8 @@ bool picture_write_rgb(const std::string& root, const char* name, const RgbImage
 }
 
 // Text pages are grey levels; the scene only looks at how bright each pixel is.
-bool picture_write_text_page(const std::string& root, Font* bold, int page) {
+bool picture_write_text_page(const std::string& root, Font* bold, int page)
+{
     ImageHolder holder;
     if (image_create(&holder.img, PICTURE_WIDTH, PICTURE_HEIGHT) != 0) return false;
     const std::vector<uint8_t> grey = picture_render_text_page(bold, page);
@@ -45,7 +48,8 @@ bool picture_write_text_page(const std::string& root, Font* bold, int page) {
 
 } // namespace
 
-bool content_write_pictures(const std::string& root) {
+bool content_write_pictures(const std::string& root)
+{
     if (!content_make_dir(root, "grafika")) return false;
     Font* bold = font_open("DejaVuSans-Bold.ttf");
     if (bold == nullptr) return false;

@@ -18,7 +18,8 @@ struct Box {
     int axis;          // channel with the widest spread
 };
 
-std::array<double, 3> box_mean(const std::vector<Colour>& colours, size_t begin, size_t end) {
+std::array<double, 3> box_mean(const std::vector<Colour>& colours, size_t begin, size_t end)
+{
     std::array<double, 3> sum{};
     double weight = 0;
     for (size_t i = begin; i < end; i++) {
@@ -29,7 +30,8 @@ std::array<double, 3> box_mean(const std::vector<Colour>& colours, size_t begin,
     return sum;
 }
 
-Box box_make(const std::vector<Colour>& colours, size_t begin, size_t end) {
+Box box_make(const std::vector<Colour>& colours, size_t begin, size_t end)
+{
     const std::array<double, 3> mean = box_mean(colours, begin, end);
     std::array<double, 3> spread{};
     for (size_t i = begin; i < end; i++)
@@ -43,7 +45,8 @@ Box box_make(const std::vector<Colour>& colours, size_t begin, size_t end) {
 
 // Splits the box with the largest error at the weighted median of its widest channel, until
 // there are enough boxes or nothing is left to split.
-std::vector<Box> median_cut(std::vector<Colour>& colours, int wanted) {
+std::vector<Box> median_cut(std::vector<Colour>& colours, int wanted)
+{
     std::vector<Box> boxes{box_make(colours, 0, colours.size())};
     while (int(boxes.size()) < wanted) {
         auto worst = std::max_element(boxes.begin(), boxes.end(), [](const Box& a, const Box& b) {
@@ -67,7 +70,8 @@ std::vector<Box> median_cut(std::vector<Colour>& colours, int wanted) {
     return boxes;
 }
 
-int nearest(const std::vector<std::array<double, 3>>& palette, const double* c) {
+int nearest(const std::vector<std::array<double, 3>>& palette, const double* c)
+{
     int best = 0;
     double best_d = 1e30;
     for (size_t i = 0; i < palette.size(); i++) {
@@ -85,7 +89,8 @@ int nearest(const std::vector<std::array<double, 3>>& palette, const double* c) 
 
 // Lloyd's rounds over the distinct colours: each entry moves to the mean of what it serves.
 void kmeans_refine(const std::vector<Colour>& colours, std::vector<std::array<double, 3>>& palette,
-                   int rounds) {
+                   int rounds)
+{
     for (int round = 0; round < rounds; round++) {
         std::vector<std::array<double, 4>> sums(palette.size(), {0, 0, 0, 0});
         for (const Colour& col : colours) {
@@ -100,7 +105,8 @@ void kmeans_refine(const std::vector<Colour>& colours, std::vector<std::array<do
     }
 }
 
-std::vector<Colour> distinct_colours(const std::vector<uint8_t>& rgb) {
+std::vector<Colour> distinct_colours(const std::vector<uint8_t>& rgb)
+{
     std::vector<uint32_t> packed(rgb.size() / 3);
     for (size_t i = 0; i < packed.size(); i++)
         packed[i] = uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
@@ -118,7 +124,8 @@ std::vector<Colour> distinct_colours(const std::vector<uint8_t>& rgb) {
 
 // Serpentine Floyd-Steinberg: the error of each pixel goes to its unvisited neighbours.
 void diffuse(const std::vector<uint8_t>& rgb, Image* img,
-             const std::vector<std::array<double, 3>>& palette, double strength) {
+             const std::vector<std::array<double, 3>>& palette, double strength)
+{
     const int w = int(img->width), h = int(img->height);
     std::vector<double> work(rgb.begin(), rgb.end());
     for (int y = 0; y < h; y++) {
@@ -148,7 +155,8 @@ void diffuse(const std::vector<uint8_t>& rgb, Image* img,
 } // namespace
 
 void quantize_image(const std::vector<uint8_t>& rgb, Image* img, uint8_t* palette,
-                    const QuantizeOptions& options) {
+                    const QuantizeOptions& options)
+{
     std::vector<Colour> colours = distinct_colours(rgb);
     std::vector<std::array<double, 3>> entries;
     for (const Box& box : median_cut(colours, std::clamp(options.colours, 1, 256)))

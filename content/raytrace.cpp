@@ -25,7 +25,8 @@ struct Hit {
 // A tiny deterministic generator: the pictures must come out the same on every build.
 struct Random {
     uint32_t state;
-    double next() {
+    double next()
+    {
         state ^= state << 13;
         state ^= state >> 17;
         state ^= state << 5;
@@ -33,7 +34,8 @@ struct Random {
     }
 };
 
-void hit_sphere(const Sphere& s, const Ray& r, Hit& hit) {
+void hit_sphere(const Sphere& s, const Ray& r, Hit& hit)
+{
     const Vec3 oc = r.origin - s.centre;
     const double b = dot(oc, r.dir);
     const double c = dot(oc, oc) - s.radius * s.radius;
@@ -49,14 +51,16 @@ void hit_sphere(const Sphere& s, const Ray& r, Hit& hit) {
     hit.cap = false;
 }
 
-bool meets_sphere(Vec3 centre, double radius, const Ray& r) {
+bool meets_sphere(Vec3 centre, double radius, const Ray& r)
+{
     const Vec3 oc = r.origin - centre;
     const double b = dot(oc, r.dir);
     const double c = dot(oc, oc) - radius * radius;
     return c < 0 || (b < 0 && b * b - c >= 0);
 }
 
-void hit_cylinder(const Cylinder& cy, const Ray& r, Hit& hit) {
+void hit_cylinder(const Cylinder& cy, const Ray& r, Hit& hit)
+{
     const double ox = r.origin.x - cy.base.x, oz = r.origin.z - cy.base.z;
     const double top = cy.base.y + cy.height;
     const double a = r.dir.x * r.dir.x + r.dir.z * r.dir.z;
@@ -93,7 +97,8 @@ void hit_cylinder(const Cylinder& cy, const Ray& r, Hit& hit) {
     }
 }
 
-Hit intersect(const Scene& scene, const Ray& r) {
+Hit intersect(const Scene& scene, const Ray& r)
+{
     Hit hit;
     for (const Sphere& s : scene.spheres) hit_sphere(s, r, hit);
     for (const CylinderGroup& g : scene.groups)
@@ -113,7 +118,8 @@ Hit intersect(const Scene& scene, const Ray& r) {
 }
 
 // How much light passes from p towards the light; glass lets some through.
-double shadow(const Scene& scene, Vec3 p, Vec3 to_light, double distance) {
+double shadow(const Scene& scene, Vec3 p, Vec3 to_light, double distance)
+{
     double pass = 1;
     Ray r{p, to_light};
     for (int i = 0; i < 4 && pass > 0.01; i++) {
@@ -127,7 +133,8 @@ double shadow(const Scene& scene, Vec3 p, Vec3 to_light, double distance) {
 }
 
 // The surface's colour and bumped normal under its pattern.
-Vec3 surface(const Material& m, const Hit& hit, Vec3 p, Vec3& normal) {
+Vec3 surface(const Material& m, const Hit& hit, Vec3 p, Vec3& normal)
+{
     switch (m.pattern) {
     case Pattern::checker: {
         const long cx = long(std::floor(p.x / m.pattern_scale));
@@ -166,11 +173,10 @@ Vec3 surface(const Material& m, const Hit& hit, Vec3 p, Vec3& normal) {
     return m.colour;
 }
 
-Vec3 reflect_dir(Vec3 d, Vec3 n) {
-    return d - n * (2 * dot(d, n));
-}
+Vec3 reflect_dir(Vec3 d, Vec3 n) { return d - n * (2 * dot(d, n)); }
 
-Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng) {
+Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng)
+{
     const Hit hit = intersect(scene, r);
     if (hit.material < 0) return scene.sky(r.dir);
     const Material& m = scene.materials[size_t(hit.material)];
@@ -232,7 +238,8 @@ Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng) {
 
 } // namespace
 
-void raytrace_render(const Scene& scene, const Camera& camera, RgbImage& out, int samples) {
+void raytrace_render(const Scene& scene, const Camera& camera, RgbImage& out, int samples)
+{
     const Vec3 forward = normalize(camera.target - camera.eye);
     const Vec3 right = normalize(cross(Vec3{0, 1, 0}, forward));
     const Vec3 up = cross(forward, right);

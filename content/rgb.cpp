@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-static double rgb_encode(double linear) {
+static double rgb_encode(double linear)
+{
     // Highlights approach white instead of clipping; below 0.6 the light stays as rendered.
     if (linear > 0.6) linear = 0.6 + 0.4 * (1 - std::exp(-(linear - 0.6) / 0.4));
     linear = clamp01(linear);
@@ -11,7 +12,8 @@ static double rgb_encode(double linear) {
     return std::round(clamp01(s) * 255);
 }
 
-std::vector<uint8_t> rgb_to_display(const RgbImage& img) {
+std::vector<uint8_t> rgb_to_display(const RgbImage& img)
+{
     std::vector<uint8_t> out(img.pixels.size() * 3);
     for (size_t i = 0; i < img.pixels.size(); i++) {
         out[i * 3 + 0] = uint8_t(rgb_encode(img.pixels[i].x));
@@ -21,7 +23,8 @@ std::vector<uint8_t> rgb_to_display(const RgbImage& img) {
     return out;
 }
 
-void rgb_paint(RgbImage& img, const std::vector<uint8_t>& coverage, Vec3 colour) {
+void rgb_paint(RgbImage& img, const std::vector<uint8_t>& coverage, Vec3 colour)
+{
     for (size_t i = 0; i < img.pixels.size(); i++)
         if (coverage[i]) img.pixels[i] = mix(img.pixels[i], colour, coverage[i] / 255.0);
 }

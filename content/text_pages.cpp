@@ -34,7 +34,8 @@ constexpr uint8_t EDGE_HIGH = 200;
 
 } // namespace
 
-std::vector<uint8_t> picture_render_text_page(Font* bold, int page) {
+std::vector<uint8_t> picture_render_text_page(Font* bold, int page)
+{
     const TextPage& p = TEXT_PAGES[std::clamp(page, 1, 5) - 1];
     int sizes[5] = {};
     int block = 0;

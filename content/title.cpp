@@ -12,14 +12,16 @@ const Vec3 AURORA_GREEN{0.1, 0.95, 0.45};
 const Vec3 AURORA_VIOLET{0.45, 0.08, 0.6};
 
 // Fine vertical rays that make the aurora look like hanging curtains.
-double title_rays(double x, double seed) {
+double title_rays(double x, double seed)
+{
     const double a = 0.5 + 0.5 * std::sin(x * 0.31 + seed + 3 * std::sin(x * 0.047 + seed));
     const double b = 0.5 + 0.5 * std::sin(x * 0.73 + 2 * seed);
     return 0.35 + 0.65 * a * (0.6 + 0.4 * b);
 }
 
 // A curtain whose lower edge waves along base(x); bright at the edge, fading upwards.
-Vec3 title_curtain(double x, double y, double base, double seed, double strength) {
+Vec3 title_curtain(double x, double y, double base, double seed, double strength)
+{
     const double above = base - y;
     if (above < -12) return {};
     const double glow = above < 0 ? std::exp(above / 3) : std::exp(-above / 38);
@@ -27,7 +29,8 @@ Vec3 title_curtain(double x, double y, double base, double seed, double strength
     return colour * (glow * title_rays(x, seed) * strength);
 }
 
-Vec3 title_sky(double x, double y) {
+Vec3 title_sky(double x, double y)
+{
     Vec3 sky = mix(Vec3{0.003, 0.006, 0.03}, Vec3{0.02, 0.07, 0.11}, smoothstep(0, HORIZON, y));
     const double base1 = 112 + 16 * std::sin(x * 0.018 + 0.5) + 8 * std::sin(x * 0.047 + 2.0) +
                          3 * std::sin(x * 0.13);
@@ -38,7 +41,8 @@ Vec3 title_sky(double x, double y) {
 }
 
 // Distant ice mountains, their snowy ridges lit by the aurora, then the snowfield.
-Vec3 title_ground(double x, double y, Vec3 sky) {
+Vec3 title_ground(double x, double y, Vec3 sky)
+{
     const double ridge = 158 - 13 * std::fabs(std::sin(x * 0.021 + 1.0)) -
                          7 * std::fabs(std::sin(x * 0.057 + 0.3)) -
                          3 * std::fabs(std::sin(x * 0.13 + 2.0));
@@ -58,14 +62,16 @@ Vec3 title_ground(double x, double y, Vec3 sky) {
     return snow;
 }
 
-Vec3 title_sample(double x, double y) {
+Vec3 title_sample(double x, double y)
+{
     Vec3 colour;
     if (penguin_sample(x, y, AURORA_GREEN * 0.8, &colour)) return colour;
     return title_ground(x, y, title_sky(x, y));
 }
 
 // A fixed scatter of stars in the sky above the mountains, dimmed where the aurora is bright.
-void title_stars(RgbImage& img) {
+void title_stars(RgbImage& img)
+{
     uint32_t seed = 2024;
     auto next = [&seed] {
         seed = seed * 1664525u + 1013904223u;
@@ -84,7 +90,8 @@ void title_stars(RgbImage& img) {
 
 // Letters with a dark halo and a vertical gradient from top to bottom colour.
 void title_text(RgbImage& img, Font* font, int size, int baseline, const char* text, Vec3 top,
-                Vec3 bottom) {
+                Vec3 bottom)
+{
     Coverage letters(img.width, img.height);
     font_draw_centred(font, size, img.width / 2, baseline, text, letters);
     const Coverage halo = coverage_blur(coverage_dilate(letters, 3), 2);
@@ -101,7 +108,8 @@ void title_text(RgbImage& img, Font* font, int size, int baseline, const char* t
 
 } // namespace
 
-RgbImage picture_render_title(Font* bold) {
+RgbImage picture_render_title(Font* bold)
+{
     RgbImage img(PICTURE_WIDTH, PICTURE_HEIGHT);
     constexpr int SAMPLES = 3;
     for (int y = 0; y < img.height; y++)

@@ -8,14 +8,16 @@ struct Corner {
     int32_t x, y, u, v;
 };
 
-Corner polygon_corner(const PolygonPoint* points, const TexturePoint* tex_points, int i) {
+Corner polygon_corner(const PolygonPoint* points, const TexturePoint* tex_points, int i)
+{
     return {points[i].x, points[i].y, tex_points[i].u, tex_points[i].v};
 }
 
 // Writes the rows ys .. ye - 1 of one edge (clipped to the destination) into the table. The end
 // corner's row belongs to the next edge of the chain. 64-bit accumulators keep far-off corners
 // from overflowing; the values stored are the 16.16 ones of the walk.
-void polygon_edge(EdgeEntry* table, int32_t dh, const Corner& s, const Corner& e) {
+void polygon_edge(EdgeEntry* table, int32_t dh, const Corner& s, const Corner& e)
+{
     const int32_t first = std::max(s.y, 0);
     const int32_t end = std::min(e.y, dh);
     if (e.y <= s.y || first >= end) return;
@@ -38,7 +40,8 @@ void polygon_edge(EdgeEntry* table, int32_t dh, const Corner& s, const Corner& e
 }
 
 void polygon_chain(EdgeEntry* table, int32_t dh, const PolygonPoint* points,
-                   const TexturePoint* tex_points, int n, int top, int bottom, int direction) {
+                   const TexturePoint* tex_points, int n, int top, int bottom, int direction)
+{
     for (int i = top; i != bottom;) {
         const int next = (i + direction + n) % n;
         polygon_edge(table, dh, polygon_corner(points, tex_points, i),
@@ -52,7 +55,8 @@ void polygon_chain(EdgeEntry* table, int32_t dh, const PolygonPoint* points,
 template <int Size>
 struct MaskedTexels {
     const uint8_t* texture;
-    uint8_t at(uint32_t u, uint32_t v) const {
+    uint8_t at(uint32_t u, uint32_t v) const
+    {
         return texture[((int32_t(v) >> 16) & (Size - 1)) * Size +
                        ((int32_t(u) >> 16) & (Size - 1))];
     }
@@ -61,11 +65,13 @@ struct MaskedTexels {
 struct WrappedTexels {
     const uint8_t* texture;
     int32_t tw, th;
-    static int32_t wrap(int32_t c, int32_t size) {
+    static int32_t wrap(int32_t c, int32_t size)
+    {
         const int32_t r = c % size;
         return r < 0 ? r + size : r;
     }
-    uint8_t at(uint32_t u, uint32_t v) const {
+    uint8_t at(uint32_t u, uint32_t v) const
+    {
         return texture[wrap(int32_t(v) >> 16, th) * tw + wrap(int32_t(u) >> 16, tw)];
     }
 };
@@ -74,7 +80,8 @@ struct WrappedTexels {
 // arithmetic so that they wrap around like the texture does.
 template <typename Texels>
 void polygon_span(uint8_t* row, int32_t from, int32_t to, uint32_t u, uint32_t v, uint32_t su,
-                  uint32_t sv, const Texels& texels) {
+                  uint32_t sv, const Texels& texels)
+{
     uint8_t* p = row + from;
     int32_t count = to - from;
     for (; count & 3; count--) {
@@ -95,7 +102,8 @@ void polygon_span(uint8_t* row, int32_t from, int32_t to, uint32_t u, uint32_t v
 
 template <typename Texels>
 void polygon_rows(uint8_t* dst, int32_t dw, int32_t first, int32_t end, const EdgeEntry* edges_a,
-                  const EdgeEntry* edges_b, const Texels& texels) {
+                  const EdgeEntry* edges_b, const Texels& texels)
+{
     for (int32_t y = first; y < end; y++) {
         const EdgeEntry& a = edges_a[y];
         const EdgeEntry& b = edges_b[y];
@@ -124,7 +132,8 @@ void polygon_rows(uint8_t* dst, int32_t dw, int32_t first, int32_t end, const Ed
 void fill_textured_polygon(uint8_t* dst, int32_t dw, int32_t dh, EdgeEntry* edges_a,
                            EdgeEntry* edges_b, const PolygonPoint* points,
                            const TexturePoint* tex_points, int n, const uint8_t* texture,
-                           int32_t tw, int32_t th) {
+                           int32_t tw, int32_t th)
+{
     if (n < 3 || dw <= 0 || dh <= 0 || tw <= 0 || th <= 0) return;
 
     // On ties the lowest index stays the top or bottom corner.

@@ -21,7 +21,8 @@ struct PictureFade {
 
 PictureFade picture;
 
-void picture_fade_start(int32_t fade) {
+void picture_fade_start(int32_t fade)
+{
     const int32_t k = fade > 0 ? 65536 / fade : 0; // 16.16 share of the colour per frame
     for (int i = 0; i < CHANNELS; i++) {
         picture.step[i] = picture.palette[i] * k;
@@ -31,7 +32,8 @@ void picture_fade_start(int32_t fade) {
     if (fade <= 0) screen_palette = picture.palette;
 }
 
-void picture_fade_frame(int direction) {
+void picture_fade_frame(int direction)
+{
     for (int i = 0; i < CHANNELS; i++) {
         screen_palette[i] = uint8_t(picture.acc[i] >> 16); // 16.16 to a channel value
         picture.acc[i] += direction * picture.step[i];
@@ -40,7 +42,8 @@ void picture_fade_frame(int direction) {
 
 } // namespace
 
-void picture_scene(Image* frame, int32_t fade, int32_t hold, const char* path) {
+void picture_scene(Image* frame, int32_t fade, int32_t hold, const char* path)
+{
     clock_restart();
     clock_elapsed_ms();
     int32_t frame_start = clock_now_ms();

@@ -33,7 +33,8 @@ EdgeEntry* text_edges_b;
 TextMesh text_mesh;
 
 // Bright pixels are letters, middling ones their edge, dark ones stay transparent.
-void text_page_threshold(Image* page) {
+void text_page_threshold(Image* page)
+{
     const size_t count = size_t(page->width) * page->height;
     for (size_t i = 0; i < count; i++) {
         const uint8_t p = page->pixels[i];
@@ -41,7 +42,8 @@ void text_page_threshold(Image* page) {
     }
 }
 
-void text_draw_page(int32_t tenths) {
+void text_draw_page(int32_t tenths)
+{
     image_clear(text_texture, 0);
     const Image* page = text_pages[tenths / TEXT_PAGE_TENTHS];
     const TextPageSize size = text_page_size(tenths);
@@ -50,13 +52,15 @@ void text_draw_page(int32_t tenths) {
                       page, 0, 0, int32_t(page->width), int32_t(page->height), 0, 0);
 }
 
-PolygonPoint text_mesh_point(int e, int j) {
+PolygonPoint text_mesh_point(int e, int j)
+{
     return {text_mesh.base[e][j].x + text_mesh.shift[e][j].x,
             text_mesh.base[e][j].y + text_mesh.shift[e][j].y};
 }
 
 // Back to front over the mesh; the layer keeps whatever the quads leave uncovered.
-void text_draw_mesh() {
+void text_draw_mesh()
+{
     for (int e = TEXT_MESH_COLUMNS - 2; e >= 0; e--) {
         for (int j = TEXT_MESH_ROWS - 2; j >= 0; j--) {
             const PolygonPoint corners[4] = {text_mesh_point(e, j), text_mesh_point(e + 1, j),
@@ -73,7 +77,8 @@ void text_draw_mesh() {
 }
 
 // Colour 0 of the layer is transparent: the trails underneath survive.
-void text_composite(Image* frame) {
+void text_composite(Image* frame)
+{
     const size_t count = std::min(size_t(frame->width) * frame->height,
                                   size_t(text_layer->width) * text_layer->height);
     for (size_t i = 0; i < count; i++)
@@ -82,7 +87,8 @@ void text_composite(Image* frame) {
 
 } // namespace
 
-void text_scene_setup() {
+void text_scene_setup()
+{
     Palette unused;
     for (int p = 0; p < TEXT_PAGES; p++) {
         if (pcx_load_image(TEXT_PAGE_PATHS[p], &text_pages[p], unused.data()) != PCX_OK)
@@ -101,7 +107,8 @@ void text_scene_setup() {
                    text_texture->height);
 }
 
-void text_scene_run(Image* frame) {
+void text_scene_run(Image* frame)
+{
     int32_t f = 0;
     clock_restart();
     int32_t elapsed = clock_elapsed_ms();
@@ -132,7 +139,8 @@ void text_scene_run(Image* frame) {
     }
 }
 
-void text_scene_release() {
+void text_scene_release()
+{
     for (Image*& page : text_pages) {
         image_destroy(&page);
         page = nullptr;

@@ -6,13 +6,15 @@
 #include <cstring>
 
 // Evenly spaced points with 16.16 steps over size + 1, so the last point lands on the far edge.
-static int32_t text_mesh_coordinate(int index, uint32_t size, int parts) {
+static int32_t text_mesh_coordinate(int index, uint32_t size, int parts)
+{
     const uint32_t step = ((size + 1) * 65536u) / uint32_t(parts); // 16.16
     return int32_t((uint64_t(index) * step) >> 16);
 }
 
 void text_mesh_init(TextMesh* mesh, uint32_t layer_width, uint32_t layer_height,
-                    uint32_t texture_width, uint32_t texture_height) {
+                    uint32_t texture_width, uint32_t texture_height)
+{
     for (int e = 0; e < TEXT_MESH_COLUMNS; e++) {
         for (int j = 0; j < TEXT_MESH_ROWS; j++) {
             mesh->base[e][j] = {text_mesh_coordinate(e, layer_width, TEXT_MESH_COLUMNS - 1),
@@ -24,7 +26,8 @@ void text_mesh_init(TextMesh* mesh, uint32_t layer_width, uint32_t layer_height,
     }
 }
 
-void text_mesh_wave(TextMesh* mesh, int32_t frame) {
+void text_mesh_wave(TextMesh* mesh, int32_t frame)
+{
     const int32_t f = frame * 32;
     const int32_t a = int32_t(f * 1.975);
     const int32_t b = int32_t(f * 1.137);
@@ -41,7 +44,8 @@ void text_mesh_wave(TextMesh* mesh, int32_t frame) {
     }
 }
 
-TextPageSize text_page_size(int32_t tenths) {
+TextPageSize text_page_size(int32_t tenths)
+{
     const int32_t phase = tenths % TEXT_PAGE_TENTHS;
     int32_t size;
     if (phase <= 19)
@@ -54,7 +58,8 @@ TextPageSize text_page_size(int32_t tenths) {
     return {size, std::min(size, TEXT_PAGE_MAX_HEIGHT)};
 }
 
-void text_palette_ramp(uint8_t* palette) {
+void text_palette_ramp(uint8_t* palette)
+{
     std::memset(palette, 0, 768);
     for (int i = 0; i < 128; i++) {
         const int grey = (i * i * 255) >> 14;
@@ -64,7 +69,8 @@ void text_palette_ramp(uint8_t* palette) {
     }
 }
 
-void text_palette_cycle(uint8_t* palette, int32_t frame) {
+void text_palette_cycle(uint8_t* palette, int32_t frame)
+{
     const int32_t p = int32_t(7.3 * frame);
     const int32_t q = int32_t(5.7 * frame);
     const int32_t s = int32_t(2.1 * frame);

@@ -19,13 +19,15 @@ struct ImageDeleter {
 };
 using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
 
-ImagePtr make_image(uint32_t w, uint32_t h) {
+ImagePtr make_image(uint32_t w, uint32_t h)
+{
     Image* img;
     EXPECT_EQ(image_create(&img, w, h), 0);
     return ImagePtr(img);
 }
 
-TEST(Quantize, FewColoursComeThroughExactly) {
+TEST(Quantize, FewColoursComeThroughExactly)
+{
     const uint8_t colours[4][3] = {{0, 0, 0}, {250, 10, 10}, {10, 200, 30}, {90, 90, 255}};
     std::vector<uint8_t> rgb;
     for (int i = 0; i < 40 * 30; i++)
@@ -41,7 +43,8 @@ TEST(Quantize, FewColoursComeThroughExactly) {
     EXPECT_EQ(palette[255 * 3] + palette[255 * 3 + 1] + palette[255 * 3 + 2], 0);
 }
 
-TEST(Quantize, DitheringKeepsTheAverageOfAGradient) {
+TEST(Quantize, DitheringKeepsTheAverageOfAGradient)
+{
     // A smooth two-channel gradient squeezed into 24 colours: banding would shift block
     // averages by many steps, error diffusion keeps them close. The outermost blocks are left
     // out: palette entries are averages, so the gradient's far corners lie beyond them.
@@ -67,7 +70,8 @@ TEST(Quantize, DitheringKeepsTheAverageOfAGradient) {
     EXPECT_LT(worst, 8.0); // nearest colour only: 15 to 23
 }
 
-TEST(Coverage, DilateGrowsADiscAndBlurKeepsTheMass) {
+TEST(Coverage, DilateGrowsADiscAndBlurKeepsTheMass)
+{
     Coverage dot(9, 9);
     dot.alpha[4 * 9 + 4] = 255;
     const Coverage disc = coverage_dilate(dot, 2);
@@ -87,7 +91,8 @@ struct TextPages : ::testing::Test {
     static void TearDownTestSuite() { font_close(font); }
 };
 
-TEST_F(TextPages, LettersWithASoftEdgeOnBlack) {
+TEST_F(TextPages, LettersWithASoftEdgeOnBlack)
+{
     ASSERT_NE(font, nullptr);
     for (int page = 1; page <= 5; page++) {
         const std::vector<uint8_t> grey = picture_render_text_page(font, page);
@@ -113,7 +118,8 @@ TEST_F(TextPages, LettersWithASoftEdgeOnBlack) {
     }
 }
 
-TEST(ShowPictures, WrittenAsFullScreenPicturesTheSameEveryTime) {
+TEST(ShowPictures, WrittenAsFullScreenPicturesTheSameEveryTime)
+{
     const std::string root = std::filesystem::temp_directory_path() / "vantor-pictures-test";
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root);

@@ -9,12 +9,11 @@
 
 namespace {
 
-uint8_t stripes(uint32_t x, uint32_t y) {
-    return uint8_t((x / 8 + y / 8) % 3);
-}
+uint8_t stripes(uint32_t x, uint32_t y) { return uint8_t((x / 8 + y / 8) % 3); }
 
 // Entry 1 is white, entry 2 has a dark channel, a middling one and a zero one.
-std::array<uint8_t, 768> test_palette() {
+std::array<uint8_t, 768> test_palette()
+{
     std::array<uint8_t, 768> p{};
     p[3] = p[4] = p[5] = 255;
     p[6] = 60;
@@ -27,7 +26,8 @@ struct PictureRun : ::testing::Test {
     ScratchTree tree;
     Image* frame = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_EQ(image_create(&frame, 320, 240), 0);
         fake_display_frames.clear();
         const auto palette = test_palette();
@@ -36,7 +36,8 @@ struct PictureRun : ::testing::Test {
     void TearDown() override { image_destroy(&frame); }
 };
 
-TEST_F(PictureRun, WhiteFadesInHoldsAndFadesOut) {
+TEST_F(PictureRun, WhiteFadesInHoldsAndFadesOut)
+{
     picture_scene(frame, 20, 20, "grafika/pic.pcx");
     ASSERT_EQ(fake_display_frames.size(), 60u);
 
@@ -57,7 +58,8 @@ TEST_F(PictureRun, WhiteFadesInHoldsAndFadesOut) {
     for (size_t i = 41; i < 60; i++) EXPECT_LT(white(i), white(i - 1));
 }
 
-TEST_F(PictureRun, ZeroChannelStaysBlackAndOthersScale) {
+TEST_F(PictureRun, ZeroChannelStaysBlackAndOthersScale)
+{
     picture_scene(frame, 20, 20, "grafika/pic.pcx");
     for (const PresentedFrame& f : fake_display_frames) {
         EXPECT_EQ(f.palette[8], 0);
@@ -67,7 +69,8 @@ TEST_F(PictureRun, ZeroChannelStaysBlackAndOthersScale) {
     EXPECT_EQ(fake_display_frames[19].palette[6], 56); // 19 x (60 x 3276) >> 16
 }
 
-TEST_F(PictureRun, PixelsAreThePictureThroughout) {
+TEST_F(PictureRun, PixelsAreThePictureThroughout)
+{
     picture_scene(frame, 20, 20, "grafika/pic.pcx");
     for (size_t i = 0; i < fake_display_frames.size(); i++) {
         const auto& px = fake_display_frames[i].pixels;
@@ -77,7 +80,8 @@ TEST_F(PictureRun, PixelsAreThePictureThroughout) {
     }
 }
 
-TEST_F(PictureRun, CountsFramesOfFiftyMilliseconds) {
+TEST_F(PictureRun, CountsFramesOfFiftyMilliseconds)
+{
     const int32_t start = clock_now_ms();
     picture_scene(frame, 3, 4, "grafika/pic.pcx");
     ASSERT_EQ(fake_display_frames.size(), 10u);
@@ -86,7 +90,8 @@ TEST_F(PictureRun, CountsFramesOfFiftyMilliseconds) {
     EXPECT_EQ(clock_now_ms(), start + 500);
 }
 
-TEST_F(PictureRun, NoFadeShowsThePictureAsItIs) {
+TEST_F(PictureRun, NoFadeShowsThePictureAsItIs)
+{
     picture_scene(frame, 0, 2, "grafika/pic.pcx");
     ASSERT_EQ(fake_display_frames.size(), 2u);
     EXPECT_EQ(fake_display_frames[0].palette[3], 255);
@@ -94,12 +99,14 @@ TEST_F(PictureRun, NoFadeShowsThePictureAsItIs) {
 }
 
 // The scene's message goes to standard output; the death test watches standard error.
-void run_to_stderr(Image* frame, const char* path) {
+void run_to_stderr(Image* frame, const char* path)
+{
     dup2(STDERR_FILENO, STDOUT_FILENO);
     picture_scene(frame, 20, 20, path);
 }
 
-TEST_F(PictureRun, MissingOrWrongSizedPictureEndsTheProgram) {
+TEST_F(PictureRun, MissingOrWrongSizedPictureEndsTheProgram)
+{
     EXPECT_EXIT(run_to_stderr(frame, "grafika/none.pcx"), ::testing::ExitedWithCode(0),
                 "Cann't load image grafika/none.pcx !");
     const auto palette = test_palette();

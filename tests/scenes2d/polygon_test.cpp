@@ -10,8 +10,9 @@ struct Canvas {
     std::vector<uint8_t> pixels;
     std::vector<EdgeEntry> a, b;
     Canvas(int32_t width, int32_t height)
-        : w(width), h(height), pixels(size_t(width) * height), a(size_t(height)),
-          b(size_t(height)) {}
+        : w(width), h(height), pixels(size_t(width) * height), a(size_t(height)), b(size_t(height))
+    {
+    }
     uint8_t at(int x, int y) const { return pixels[size_t(y) * w + x]; }
 };
 
@@ -21,30 +22,35 @@ struct Texture {
 };
 
 // Texel (u, v) holds u + 7 v (mod 256), so a pixel shows where it was sampled.
-Texture ramp_texture(int32_t w, int32_t h) {
+Texture ramp_texture(int32_t w, int32_t h)
+{
     Texture t{w, h, std::vector<uint8_t>(size_t(w) * h)};
     for (int32_t v = 0; v < h; v++)
         for (int32_t u = 0; u < w; u++) t.texels[size_t(v) * w + u] = uint8_t(u + 7 * v);
     return t;
 }
 
-Texture flat_texture(int32_t w, int32_t h, uint8_t value) {
+Texture flat_texture(int32_t w, int32_t h, uint8_t value)
+{
     return {w, h, std::vector<uint8_t>(size_t(w) * h, value)};
 }
 
 void fill(Canvas& c, std::vector<PolygonPoint> points, std::vector<TexturePoint> tex,
-          const Texture& t) {
+          const Texture& t)
+{
     fill_textured_polygon(c.pixels.data(), c.w, c.h, c.a.data(), c.b.data(), points.data(),
                           tex.data(), int(points.size()), t.texels.data(), t.w, t.h);
 }
 
-int covered(const Canvas& c) {
+int covered(const Canvas& c)
+{
     int n = 0;
     for (uint8_t p : c.pixels) n += p != 0;
     return n;
 }
 
-TEST(PolygonCoverage, FlatOrDegeneratePolygonsDrawNothing) {
+TEST(PolygonCoverage, FlatOrDegeneratePolygonsDrawNothing)
+{
     Canvas c(32, 32);
     const Texture t = flat_texture(64, 64, 5);
     fill(c, {{1, 4}, {20, 4}, {30, 4}}, {{0, 0}, {0, 0}, {0, 0}}, t);
@@ -52,7 +58,8 @@ TEST(PolygonCoverage, FlatOrDegeneratePolygonsDrawNothing) {
     EXPECT_EQ(covered(c), 0);
 }
 
-TEST(PolygonCoverage, BottomRowAndRightColumnAreLeftToTheNeighbours) {
+TEST(PolygonCoverage, BottomRowAndRightColumnAreLeftToTheNeighbours)
+{
     Canvas c(32, 32);
     const Texture t = flat_texture(64, 64, 5);
     fill(c, {{4, 2}, {12, 2}, {12, 10}, {4, 10}}, {{0, 0}, {8, 0}, {8, 8}, {0, 8}}, t);
@@ -63,7 +70,8 @@ TEST(PolygonCoverage, BottomRowAndRightColumnAreLeftToTheNeighbours) {
     EXPECT_EQ(c.at(5, 10), 0);
 }
 
-TEST(PolygonCoverage, NeighboursSharingAnEdgeNeverOverlapOrLeaveGaps) {
+TEST(PolygonCoverage, NeighboursSharingAnEdgeNeverOverlapOrLeaveGaps)
+{
     // Two quads split along a slanted edge; together they fill the outer quad exactly.
     Canvas left(64, 64), right(64, 64), whole(64, 64);
     const Texture t = flat_texture(64, 64, 1);
@@ -76,7 +84,8 @@ TEST(PolygonCoverage, NeighboursSharingAnEdgeNeverOverlapOrLeaveGaps) {
     }
 }
 
-TEST(PolygonCoverage, EitherWindingCoversTheSamePixels) {
+TEST(PolygonCoverage, EitherWindingCoversTheSamePixels)
+{
     Canvas cw(64, 64), ccw(64, 64);
     const Texture t = flat_texture(64, 64, 9);
     fill(cw, {{10, 5}, {50, 12}, {40, 55}, {3, 40}}, {{0, 0}, {63, 0}, {63, 63}, {0, 63}}, t);
@@ -85,7 +94,8 @@ TEST(PolygonCoverage, EitherWindingCoversTheSamePixels) {
     EXPECT_EQ(cw.pixels, ccw.pixels);
 }
 
-TEST(PolygonTexture, AxisAlignedQuadCopiesTheTexture) {
+TEST(PolygonTexture, AxisAlignedQuadCopiesTheTexture)
+{
     Canvas c(16, 16);
     const Texture t = ramp_texture(64, 64);
     fill(c, {{2, 3}, {6, 3}, {6, 7}, {2, 7}}, {{10, 20}, {14, 20}, {14, 24}, {10, 24}}, t);
@@ -93,7 +103,8 @@ TEST(PolygonTexture, AxisAlignedQuadCopiesTheTexture) {
         for (int x = 2; x < 6; x++) EXPECT_EQ(c.at(x, y), uint8_t(10 + x - 2 + 7 * (20 + y - 3)));
 }
 
-TEST(PolygonTexture, LongSpansStepAlittleShortOfTheirRange) {
+TEST(PolygonTexture, LongSpansStepAlittleShortOfTheirRange)
+{
     // 1024 / 100 = 10: the span covers 1000/1024 of its 100 texels.
     Canvas c(128, 4);
     const Texture t = ramp_texture(100, 2);
@@ -102,7 +113,8 @@ TEST(PolygonTexture, LongSpansStepAlittleShortOfTheirRange) {
     EXPECT_EQ(c.at(99, 0), 96);
 }
 
-TEST(PolygonClipping, ClippedPolygonStartsWhereTheUnclippedWalkIs) {
+TEST(PolygonClipping, ClippedPolygonStartsWhereTheUnclippedWalkIs)
+{
     // The same polygon drawn 40 pixels further right and down on a bigger canvas is the
     // reference for the part that is visible on the small one.
     const Texture t = ramp_texture(256, 256);
@@ -116,7 +128,8 @@ TEST(PolygonClipping, ClippedPolygonStartsWhereTheUnclippedWalkIs) {
             ASSERT_EQ(small.at(x, y), big.at(x + 40, y + 40)) << x << "," << y;
 }
 
-TEST(PolygonClipping, PolygonOutsideTheCanvasWritesNothingOutside) {
+TEST(PolygonClipping, PolygonOutsideTheCanvasWritesNothingOutside)
+{
     Canvas c(16, 16);
     const Texture t = flat_texture(64, 64, 3);
     fill(c, {{-100, -100}, {300, -80}, {250, 400}, {-50, 300}}, {{0, 0}, {9, 0}, {9, 9}, {0, 9}},
@@ -127,7 +140,8 @@ TEST(PolygonClipping, PolygonOutsideTheCanvasWritesNothingOutside) {
     EXPECT_EQ(covered(c), 16 * 16);
 }
 
-TEST(PolygonWrap, CoordinatesBeyondTheTextureRepeatIt) {
+TEST(PolygonWrap, CoordinatesBeyondTheTextureRepeatIt)
+{
     const Texture t = ramp_texture(256, 256);
     Canvas c(8, 8);
     fill(c, {{0, 0}, {4, 0}, {4, 4}, {0, 4}},
@@ -138,7 +152,8 @@ TEST(PolygonWrap, CoordinatesBeyondTheTextureRepeatIt) {
     EXPECT_EQ(c.at(0, 0), uint8_t(62 + 7 * 63));
 }
 
-TEST(PolygonWrap, NegativeCoordinatesOnOddSizesWrapToTheFarSide) {
+TEST(PolygonWrap, NegativeCoordinatesOnOddSizesWrapToTheFarSide)
+{
     const Texture t = ramp_texture(10, 6);
     Canvas c(8, 8);
     fill(c, {{0, 0}, {4, 0}, {4, 4}, {0, 4}}, {{-3, -2}, {1, -2}, {1, 2}, {-3, 2}}, t);

@@ -7,7 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-ScratchTree::ScratchTree() {
+ScratchTree::ScratchTree()
+{
     char templ[] = "/tmp/vantor-scenes2d-XXXXXX";
     dir_ = mkdtemp(templ);
     previous_ = std::filesystem::current_path();
@@ -15,13 +16,15 @@ ScratchTree::ScratchTree() {
     std::filesystem::current_path(dir_);
 }
 
-ScratchTree::~ScratchTree() {
+ScratchTree::~ScratchTree()
+{
     std::filesystem::current_path(previous_);
     std::filesystem::remove_all(dir_);
 }
 
 void ScratchTree::write_picture(const char* path, uint32_t w, uint32_t h, const uint8_t* palette,
-                                uint8_t (*pattern)(uint32_t x, uint32_t y)) const {
+                                uint8_t (*pattern)(uint32_t x, uint32_t y)) const
+{
     Image* img;
     ASSERT_EQ(image_create(&img, w, h), 0);
     for (uint32_t y = 0; y < h; y++)

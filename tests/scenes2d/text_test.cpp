@@ -14,13 +14,15 @@
 namespace {
 
 // A bright block with a middling rim in the middle of the page, dark elsewhere.
-uint8_t page_pattern(uint32_t x, uint32_t y) {
+uint8_t page_pattern(uint32_t x, uint32_t y)
+{
     const bool inner = x >= 100 && x < 220 && y >= 80 && y < 160;
     const bool rim = x >= 90 && x < 230 && y >= 70 && y < 170;
     return inner ? 230 : rim ? 150 : 40;
 }
 
-void write_pages(const ScratchTree& tree, int count) {
+void write_pages(const ScratchTree& tree, int count)
+{
     uint8_t palette[768] = {};
     for (int p = 1; p <= count; p++) {
         char path[32];
@@ -33,18 +35,21 @@ struct TextRun : ::testing::Test {
     ScratchTree tree;
     Image* frame = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         trig_tables_init();
         ASSERT_EQ(image_create(&frame, 320, 240), 0);
         fake_display_frames.clear();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         text_scene_release();
         image_destroy(&frame);
     }
 };
 
-TEST_F(TextRun, ThirtySixSecondsOfSixtyMillisecondFrames) {
+TEST_F(TextRun, ThirtySixSecondsOfSixtyMillisecondFrames)
+{
     write_pages(tree, 5);
     text_scene_setup();
     const int32_t start = clock_now_ms();
@@ -54,7 +59,8 @@ TEST_F(TextRun, ThirtySixSecondsOfSixtyMillisecondFrames) {
     EXPECT_EQ(fake_display_frames[599].time_ms, start + 599 * 60);
 }
 
-TEST_F(TextRun, PageGrowsFromNothingInCyclingColours) {
+TEST_F(TextRun, PageGrowsFromNothingInCyclingColours)
+{
     write_pages(tree, 5);
     text_scene_setup();
     text_scene_run(frame);
@@ -78,19 +84,22 @@ TEST_F(TextRun, PageGrowsFromNothingInCyclingColours) {
     EXPECT_GT(still[120 * 320 + 160], 200);
 }
 
-TEST_F(TextRun, ReleaseTwiceIsHarmless) {
+TEST_F(TextRun, ReleaseTwiceIsHarmless)
+{
     write_pages(tree, 5);
     text_scene_setup();
     text_scene_release();
     text_scene_release();
 }
 
-void setup_to_stderr() {
+void setup_to_stderr()
+{
     dup2(STDERR_FILENO, STDOUT_FILENO);
     text_scene_setup();
 }
 
-TEST_F(TextRun, MissingPageEndsTheProgram) {
+TEST_F(TextRun, MissingPageEndsTheProgram)
+{
     write_pages(tree, 3);
     EXPECT_EXIT(setup_to_stderr(), ::testing::ExitedWithCode(0),
                 "Cann't load image grafika/txt-04.pcx !");

@@ -7,13 +7,15 @@ namespace {
 
 struct TextWave : ::testing::Test {
     TextMesh mesh;
-    void SetUp() override {
+    void SetUp() override
+    {
         trig_tables_init();
         text_mesh_init(&mesh, 320, 240, 256, 256);
     }
 };
 
-TEST_F(TextWave, MeshSpansLayerAndTextureEdgeToEdge) {
+TEST_F(TextWave, MeshSpansLayerAndTextureEdgeToEdge)
+{
     const int x[] = {0, 35, 71, 106, 142, 178, 213, 249, 285, 320};
     const int u[] = {0, 28, 57, 85, 114, 142, 171, 199, 228, 256};
     const int y[] = {0, 34, 68, 103, 137, 172, 206, 240};
@@ -29,7 +31,8 @@ TEST_F(TextWave, MeshSpansLayerAndTextureEdgeToEdge) {
         }
 }
 
-TEST_F(TextWave, FirstFrameMovesInnerColumnsAndRowsOnly) {
+TEST_F(TextWave, FirstFrameMovesInnerColumnsAndRowsOnly)
+{
     text_mesh_wave(&mesh, 0);
     const int dx[] = {9, 18, 25, 30, 31, 30, 25, 18};
     const int dy[] = {29, 22, 12, 0, -13, -23};
@@ -49,7 +52,8 @@ TEST_F(TextWave, FirstFrameMovesInnerColumnsAndRowsOnly) {
     }
 }
 
-TEST_F(TextWave, LaterFramesKeepColumnsAndRowsTogether) {
+TEST_F(TextWave, LaterFramesKeepColumnsAndRowsTogether)
+{
     text_mesh_wave(&mesh, 137);
     for (int e = 1; e <= 8; e++)
         for (int j = 2; j <= 6; j++) EXPECT_EQ(mesh.shift[e][j].x, mesh.shift[e][1].x);
@@ -59,7 +63,8 @@ TEST_F(TextWave, LaterFramesKeepColumnsAndRowsTogether) {
     for (int e = 1; e <= 8; e++) EXPECT_LE(std::abs(mesh.shift[e][1].x), 31 + 15);
 }
 
-TEST(TextPageSize, GrowsStaysAndShrinksEverySevenSeconds) {
+TEST(TextPageSize, GrowsStaysAndShrinksEverySevenSeconds)
+{
     for (int t = 0; t < 20; t++) {
         const TextPageSize s = text_page_size(t);
         EXPECT_EQ(s.width, 11 * t);
@@ -76,7 +81,8 @@ TEST(TextPageSize, GrowsStaysAndShrinksEverySevenSeconds) {
     EXPECT_EQ(text_page_size(359).width, 11);
 }
 
-TEST_F(TextWave, PaletteRampThenCyclingColours) {
+TEST_F(TextWave, PaletteRampThenCyclingColours)
+{
     uint8_t palette[768];
     text_palette_ramp(palette);
     EXPECT_EQ(palette[0] | palette[1] | palette[2], 0);
