@@ -41,11 +41,15 @@ Vec3 title_sky(double x, double y)
 }
 
 // Distant ice mountains, their snowy ridges lit by the aurora, then the snowfield.
+double title_ridge(double x)
+{
+    return 158 - 13 * std::fabs(std::sin(x * 0.021 + 1.0)) -
+           7 * std::fabs(std::sin(x * 0.057 + 0.3)) - 3 * std::fabs(std::sin(x * 0.13 + 2.0));
+}
+
 Vec3 title_ground(double x, double y, Vec3 sky)
 {
-    const double ridge = 158 - 13 * std::fabs(std::sin(x * 0.021 + 1.0)) -
-                         7 * std::fabs(std::sin(x * 0.057 + 0.3)) -
-                         3 * std::fabs(std::sin(x * 0.13 + 2.0));
+    const double ridge = title_ridge(x);
     if (y < ridge) return sky;
     if (y < HORIZON) {
         const double lit = std::exp(-(y - ridge) / 5);
@@ -69,7 +73,19 @@ Vec3 title_sample(double x, double y)
     return title_ground(x, y, title_sky(x, y));
 }
 
-// A fixed scatter of stars in the sky above the mountains, dimmed where the aurora is bright.
+// Open sky: above the mountains and not behind the penguin (a star is a pixel and its cross).
+bool title_open_sky(int x, int y)
+{
+    Vec3 unused;
+    for (int d = -1; d <= 1; d++)
+        if (y + d + 1.5 > title_ridge(x + 0.5) ||
+            penguin_sample(x + d + 0.5, y + 0.5, {}, &unused) ||
+            penguin_sample(x + 0.5, y + d + 0.5, {}, &unused))
+            return false;
+    return true;
+}
+
+// A fixed scatter of stars in the open sky, and a glitter of frost on the snow.
 void title_stars(RgbImage& img)
 {
     uint32_t seed = 2024;
@@ -80,11 +96,19 @@ void title_stars(RgbImage& img)
     for (int i = 0; i < 170; i++) {
         const int x = int(next() * img.width), y = int(next() * 150);
         const double b = 0.15 + 0.85 * std::pow(next(), 3);
+        if (!title_open_sky(x, y)) continue;
         img.at(x, y) += Vec3{0.9, 0.95, 1.0} * b;
         if (b > 0.6)
             for (auto [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}})
                 if (x + dx >= 0 && x + dx < img.width && y + dy >= 0)
                     img.at(x + dx, y + dy) += Vec3{0.5, 0.55, 0.7} * (b * 0.25);
+    }
+    Vec3 unused;
+    for (int i = 0; i < 90; i++) {
+        const int x = int(next() * img.width);
+        const int y = int(HORIZON + 4 + next() * (img.height - HORIZON - 5));
+        if (!penguin_sample(x + 0.5, y + 0.5, {}, &unused))
+            img.at(x, y) += Vec3{0.6, 0.75, 0.8} * (0.2 + 0.5 * next());
     }
 }
 
