@@ -17,7 +17,7 @@ Vec3 dream_sky(Vec3 d)
         night{0.01, 0.01, 0.07};
     Vec3 sky = h < 0.06   ? mix(horizon, rose, smoothstep(0, 0.06, h))
                : h < 0.18 ? mix(rose, violet, smoothstep(0.06, 0.18, h))
-                          : mix(violet, night, smoothstep(0.18, 0.45, h));
+                          : mix(violet, night, smoothstep(0.16, 0.4, h));
     // The sun: a disc with horizontal gaps in its lower half, and a wide warm glow.
     const double c = dot(d, SUN_DIRECTION);
     const double angle = std::acos(std::clamp(c, -1.0, 1.0));
@@ -63,8 +63,8 @@ RgbImage picture_render_dream()
         {{0.2, 1.6, 7.5}, 1.6, 1},    {{-2.4, 1.0, 5.2}, 1.0, 2}, {{2.5, 0.8, 4.6}, 0.8, 3},
         {{-0.9, 0.45, 3.6}, 0.45, 1}, {{4.5, 1.2, 11}, 1.2, 2},
     };
-    scene.lights = {{{-14, 4, 40}, {1.3, 0.75, 0.5}, 0.8}, {{6, 12, -4}, {0.25, 0.22, 0.4}, 1.5}};
-    scene.ambient = {0.12, 0.07, 0.14};
+    scene.lights = {{{-14, 4, 40}, {1.05, 0.6, 0.38}, 0.8}, {{6, 12, -4}, {0.2, 0.18, 0.4}, 1.5}};
+    scene.ambient = {0.08, 0.05, 0.12};
     scene.fog = 0.016;
     scene.sky = dream_sky;
     scene.max_depth = 6;
