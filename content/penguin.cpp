@@ -34,10 +34,10 @@ Vec3 penguin_shade(const Shape& s, Vec3 n, Vec3 rim)
 {
     const double diffuse = std::max(0.0, dot(n, KEY_LIGHT));
     const Vec3 half = normalize(KEY_LIGHT + Vec3{0, 0, 1});
-    const double spec = std::pow(std::max(0.0, dot(n, half)), s.shininess) * s.specular;
+    const double highlight = std::pow(std::max(0.0, dot(n, half)), s.shininess) * s.specular;
     // The aurora behind catches the upper outline.
     const double edge = std::pow(1 - n.z, 4) * std::max(0.0, -n.y) * 0.6;
-    return s.colour * (0.12 + 0.95 * diffuse) + Vec3{0.9, 0.95, 1.0} * spec + rim * edge;
+    return s.colour * (0.12 + 0.95 * diffuse) + Vec3{0.9, 0.95, 1.0} * highlight + rim * edge;
 }
 
 } // namespace

@@ -200,10 +200,10 @@ Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng)
         const double lit = shadow(scene, p + n * EPSILON * 10, to_light, distance);
         if (lit <= 0) continue;
         colour += base * light.colour * (m.diffuse * lambert * lit * (1 - m.transmit));
-        const double spec =
+        const double highlight =
             std::pow(std::max(0.0, dot(reflect_dir(-to_light, n), -r.dir)), m.shininess);
-        const Vec3 spec_colour = m.metal ? mix(m.colour, Vec3{1, 1, 1}, 0.4) : Vec3{1, 1, 1};
-        colour += light.colour * spec_colour * (m.specular * spec * lit);
+        const Vec3 highlight_colour = m.metal ? mix(m.colour, Vec3{1, 1, 1}, 0.4) : Vec3{1, 1, 1};
+        colour += light.colour * highlight_colour * (m.specular * highlight * lit);
     }
 
     if (depth < scene.max_depth) {
