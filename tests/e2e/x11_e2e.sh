@@ -11,6 +11,7 @@
 #   nosegment    no shared segment can be had: the image failure
 #   unsupported  a visual the demo cannot serve
 #   lost         the window is killed while the show runs
+#   show DIR     the whole show from the data tree in DIR, to its closing banner
 #   noserver     no X server at all
 #
 # The program is started in an empty directory: without a data tree the show either runs its
@@ -276,6 +277,26 @@ lost)
     start_server -screen 0 1024x768x24
     check_lost 1
     check_lost 4
+    ;;
+show)
+    # The whole show from its data tree, at pixel size 2 with shared memory; a screenshot taken
+    # while the first picture is held must show the picture, not a black window.
+    show_dir=$1
+    start_server -screen 0 1024x768x24
+    (cd "$show_dir" && printf '0\n2\n' | timeout 900 "$x11" >"$work/out" 2>"$work/err") &
+    show_pid=$!
+    sleep 2
+    mkdir -p "$shots"
+    xwd -root -silent | convert xwd:- -crop 640x480+192+144 +repage "$shots/show-title.png"
+    colours=$(convert "$shots/show-title.png" -format %k info:)
+    [ "${colours:-0}" -ge 64 ] || fail "show: the first picture has only ${colours:-0} colours"
+    wait "$show_pid"
+    status=$?
+    read_text out "$work/out"
+    read_text err "$work/err"
+    [ "$status" -eq 0 ] || fail "show: exit status $status"
+    [ -z "$err" ] || fail "show: standard error: $err"
+    [[ $out == "$BANNER"*"$PROMPT$SHM_ON"*"$CLOSING" ]] || fail "show: standard output: $out"
     ;;
 noserver)
     unset DISPLAY
