@@ -86,3 +86,21 @@ else
     echo "SIGTERM: the show ended before the music could be interrupted"
 fi
 [ -z "$(leftovers)" ] || fail "music processes left: $(leftovers)"
+
+# The X server goes away while the music plays: the program ends, and the music with it.
+start
+if [ -n "$child" ]; then
+    sleep 0.5
+    kill "$xvfb_pid"
+    xvfb_pid=
+    set +e
+    wait "$parent"
+    status=$?
+    set -e
+    sleep 1
+    ! alive "$child" || fail "X connection lost: the music child still runs a second later"
+    echo "X connection lost: status $status, child gone, music.wav holds $(wav_seconds music.wav) s"
+else
+    wait "$parent" || fail "the program failed"
+fi
+[ -z "$(leftovers)" ] || fail "music processes left: $(leftovers)"
