@@ -75,7 +75,10 @@ std::vector<double> tune_saw_harmonics(int count, double soft)
     return h;
 }
 
-XmEnvelopePoint env(int tick, int value) { return {uint16_t(tick), uint16_t(value)}; }
+XmEnvelopePoint env(int tick, int value)
+{
+    return {uint16_t(tick), uint16_t(value)};
+}
 
 XmInstrument tune_looped(const char* name, std::vector<double> wave, double peak, int cycle_frames)
 {

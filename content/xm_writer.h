@@ -10,7 +10,10 @@
 constexpr uint8_t XM_KEY_OFF = 97;
 
 // Notes as the pattern stores them: C-0 = 1, C-4 = 49, B-7 = 96.
-constexpr uint8_t xm_note(int octave, int semitone) { return uint8_t(12 * octave + semitone + 1); }
+constexpr uint8_t xm_note(int octave, int semitone)
+{
+    return uint8_t(12 * octave + semitone + 1);
+}
 
 struct XmCell {
     uint8_t note = 0;       // 0 none, 1..96, XM_KEY_OFF

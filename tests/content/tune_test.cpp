@@ -48,6 +48,9 @@ TEST(Tune, EndsInSilence)
             EXPECT_EQ(last.cells[size_t(row * tune().channels + ch)].note, 0);
 }
 
-TEST(Tune, IsTheSameEveryTime) { EXPECT_EQ(xm_encode(tune_module()), xm_encode(tune())); }
+TEST(Tune, IsTheSameEveryTime)
+{
+    EXPECT_EQ(xm_encode(tune_module()), xm_encode(tune()));
+}
 
 } // namespace

@@ -11,7 +11,10 @@ uint32_t u32(const std::vector<uint8_t>& b, size_t at)
 {
     return uint32_t(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | b[at + 3] << 24);
 }
-unsigned u16(const std::vector<uint8_t>& b, size_t at) { return unsigned(b[at] | b[at + 1] << 8); }
+unsigned u16(const std::vector<uint8_t>& b, size_t at)
+{
+    return unsigned(b[at] | b[at + 1] << 8);
+}
 
 XmModule one_pattern_module(int rows, int channels)
 {
