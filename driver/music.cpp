@@ -119,8 +119,8 @@ static sigset_t music_guarded_signals()
 
 static void reap_children(int)
 {
-    // Only our own child: other children (the archive reader's tar) keep their status
-    // for their own pclose.
+    // Only our own child: other children (the archive reader's tar) are left to the
+    // code that waits for them.
     const int saved_errno = errno;
     if (music_playing && music_pid > 0 && waitpid(music_pid, nullptr, WNOHANG) == music_pid)
         music_playing = 0;
@@ -129,7 +129,8 @@ static void reap_children(int)
 
 static void music_at_exit()
 {
-    // Xlib ends the program with exit() when the X connection is lost: stop the music too.
+    // Whatever ends the program with exit() instead of demo_exit (Xlib's own error
+    // handlers do) still stops the music.
     sound_shutdown();
 }
 
@@ -302,6 +303,10 @@ static void music_child_play(MODULE* module)
     // A parent that dies any way at all, even by SIGKILL, takes the music with it.
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent) _exit(0);
+
+    // The parent's window, console or files are none of the child's business; holding
+    // them would keep them open after the parent has gone.
+    close_range(3, ~0u, 0);
 
     // Start afresh on the user's driver: the parent's library only ran the silent one.
     const bool have_module = music_module != nullptr;
