@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <mikmod.h>
 #include <string>
@@ -66,6 +67,14 @@ int driver_count()
     for (char* c = list; *c; c++) lines += *c == '\n';
     MikMod_free(list);
     return lines;
+}
+
+// Sleeps the whole time, even when SIGCHLD from a child that ended cuts a sleep short.
+void sleep_ms(long ms)
+{
+    timespec left{ms / 1000, ms % 1000 * 1000000};
+    while (nanosleep(&left, &left) != 0) {
+    }
 }
 
 size_t count(const std::string& text, const std::string& piece)
@@ -208,7 +217,7 @@ TEST_F(Music, StopThenShutdownSignalsTheChildOnceAndTheWavIsWhole)
     write_module(64);
     ASSERT_EQ(music_load("tune.xm"), 0);
     music_start();
-    usleep(600000);
+    sleep_ms(600);
     music_stop();
     sound_shutdown();
     ASSERT_EQ(usr1_kills(), 1);
@@ -240,7 +249,7 @@ TEST_F(Music, ASongThatEndedIsNotSignalled)
     write_module(4); // half a second
     ASSERT_EQ(music_load("tune.xm"), 0);
     music_start();
-    usleep(1500000);
+    sleep_ms(1500);
     music_stop();
     sound_shutdown();
     EXPECT_EQ(usr1_kills(), 0);
@@ -255,7 +264,29 @@ TEST_F(Music, AModuleThatDoesNotLoadGivesAMessageAndNoMusic)
     EXPECT_EQ(music_load("no-such-module.xm"), -1);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "MikMod Error\n");
     music_start();
-    usleep(300000);
+    sleep_ms(300);
+    music_stop();
+    EXPECT_EQ(usr1_kills(), 0);
+}
+
+TEST_F(Music, OtherChildrenKeepTheirStatusForTheirOwnWait)
+{
+    // The archive reader waits for its tar itself: the music's SIGCHLD handler must not
+    // collect it first.
+    setup(wav_answers(4, 44100));
+    write_module(4);
+    ASSERT_EQ(music_load("tune.xm"), 0);
+    const pid_t other = fork();
+    if (other == 0) {
+        usleep(200000);
+        _exit(7);
+    }
+    music_start();
+    sleep_ms(600); // both children have ended by now, the music's song included
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 7);
     music_stop();
     EXPECT_EQ(usr1_kills(), 0);
 }
