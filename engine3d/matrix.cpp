@@ -37,22 +37,13 @@ void matrix_rotate(Matrix4& m, float ax, float ay, float az) {
     const float cx = std::cos(ax), sx = std::sin(ax);
     const float cy = std::cos(ay), sy = std::sin(ay);
     const float cz = std::cos(az), sz = std::sin(az);
-    const float r[16] = {cy * cz + sz * sy * sx,
-                         -sz * cy + sx * sy * cz,
-                         sy * cx,
-                         0.0f,
-                         sz * cx,
-                         cz * cx,
-                         -sx,
-                         0.0f,
-                         -sy * cz + sz * cy * sx,
-                         sy * sz + cy * cz * sx,
-                         cy * cx,
-                         0.0f,
-                         0.0f,
-                         0.0f,
-                         0.0f,
-                         1.0f};
+    // clang-format off
+    const float r[16] = {
+        cy * cz + sz * sy * sx,  -sz * cy + sx * sy * cz, sy * cx, 0.0f,
+        sz * cx,                 cz * cx,                 -sx,     0.0f,
+        -sy * cz + sz * cy * sx, sy * sz + cy * cz * sx,  cy * cx, 0.0f,
+        0.0f,                    0.0f,                    0.0f,    1.0f};
+    // clang-format on
     for (int i = 0; i < 16; i++) m.m[i] = r[i];
 }
 
