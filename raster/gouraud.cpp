@@ -2,7 +2,10 @@
 // (the colour ramp) or as a light level through the shade table.
 #include "raster/guard.h"
 #include "raster/scan.h"
+#include "raster/shade.h"
 #include "raster/triangle.h"
+
+#include <type_traits>
 
 namespace {
 
@@ -15,7 +18,8 @@ void corners_from(const ScreenTriangle* t, const VertexAttributes* a, Corners* c
     c[2] = {t->x2, t->y2, {a->shade2}, {}};
 }
 
-// Pixel writer: out(shade in 16.16) gives the byte.
+// Pixel writer: out(shade in 16.16, held) gives the byte; held says whether the span's shade
+// leaves the shade table somewhere.
 template <class Out>
 void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out out) {
     Corners c[3];
@@ -28,10 +32,17 @@ void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out o
             if (!scan::clip_span(xl, xr, skipped)) return;
             int32_t shade = fx16_add_times(q.i[0], dshade, skipped);
             uint8_t* p = render_target.row_table[y] + xl;
-            for (int32_t n = xr - xl + 1; n > 0; n--) {
-                *p++ = out(shade);
-                shade = fx16_add(shade, dshade);
-            }
+            const int32_t n = xr - xl + 1;
+            auto run = [&](auto held) {
+                for (int32_t k = n; k > 0; k--) {
+                    *p++ = out(shade, held);
+                    shade = fx16_add(shade, dshade);
+                }
+            };
+            if (shade_span_in_table(shade, dshade, n))
+                run(std::false_type{});
+            else
+                run(std::true_type{});
         });
 }
 
@@ -43,7 +54,7 @@ void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttribute
                      [](auto* t, auto* a, auto*) { fill_gouraud_ramp_triangle(t, a); });
         return;
     }
-    gouraud_fill(tri, attr, [](int32_t shade) { return uint8_t(fx16_floor(shade)); });
+    gouraud_fill(tri, attr, [](int32_t shade, auto) { return uint8_t(fx16_floor(shade)); });
 }
 
 void fill_gouraud_shaded_triangle(const ScreenTriangle* tri, const VertexAttributes* attr,
@@ -54,6 +65,7 @@ void fill_gouraud_shaded_triangle(const ScreenTriangle* tri, const VertexAttribu
         });
         return;
     }
-    const uint8_t* column = table->data() + colour; // row = shade level, 256 bytes apart
-    gouraud_fill(tri, attr, [column](int32_t shade) { return column[fx16_floor(shade) * 256]; });
+    gouraud_fill(tri, attr, [table, colour](int32_t shade, auto held) {
+        return shade_row<decltype(held)::value>(table->data(), shade)[colour];
+    });
 }

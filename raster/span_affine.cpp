@@ -1,5 +1,6 @@
 // Affine span routines: texture coordinates (and shade) step linearly across the span.
 #include "raster/scan.h"
+#include "raster/shade.h"
 #include "raster/span.h"
 #include "raster/texel.h"
 
@@ -7,19 +8,13 @@ SpanState span_state;
 
 namespace {
 
-template <class Texel, bool Shaded>
-void span_affine(int32_t y, int32_t xl, int32_t xr) {
-    int32_t skipped;
-    if (!scan::clip_span(xl, xr, skipped)) return;
+template <class Texel, bool Shaded, bool Hold>
+void affine_pixels(uint8_t* p, int32_t n, int32_t u, int32_t v, int32_t shade) {
     const SpanState& s = span_state;
-    int32_t u = fx16_add_times(s.u, s.du, skipped);
-    int32_t v = fx16_add_times(s.v, s.dv, skipped);
-    int32_t shade = fx16_add_times(s.shade, s.dshade, skipped);
-    uint8_t* p = render_target.row_table[y] + xl;
-    for (int32_t n = xr - xl + 1; n > 0; n--) {
+    for (; n > 0; n--) {
         const uint8_t texel = Texel::at(s.texture, s.texture_size, u, v);
         if constexpr (Shaded) {
-            *p++ = s.shade_table[fx16_floor(shade) * 256 + texel];
+            *p++ = shade_row<Hold>(s.shade_table, shade)[texel];
             shade = fx16_add(shade, s.dshade);
         } else {
             *p++ = texel;
@@ -29,16 +24,28 @@ void span_affine(int32_t y, int32_t xl, int32_t xr) {
     }
 }
 
-template <bool Shaded>
-constexpr SpanRoutine affine_sizes[SPAN_SIZE_CLASSES] = {
-    span_affine<TexelPow2<8>, Shaded>, span_affine<TexelPow2<7>, Shaded>,
-    span_affine<TexelPow2<6>, Shaded>, span_affine<TexelPow2<5>, Shaded>,
-    span_affine<TexelPow2<4>, Shaded>, span_affine<TexelAny, Shaded>};
+template <class Texel, bool Shaded>
+void span_affine(int32_t y, int32_t xl, int32_t xr) {
+    int32_t skipped;
+    if (!scan::clip_span(xl, xr, skipped)) return;
+    const SpanState& s = span_state;
+    const int32_t u = fx16_add_times(s.u, s.du, skipped);
+    const int32_t v = fx16_add_times(s.v, s.dv, skipped);
+    const int32_t shade = fx16_add_times(s.shade, s.dshade, skipped);
+    uint8_t* p = render_target.row_table[y] + xl;
+    const int32_t n = xr - xl + 1;
+    if (Shaded && !shade_span_in_table(shade, s.dshade, n))
+        affine_pixels<Texel, Shaded, true>(p, n, u, v, shade);
+    else
+        affine_pixels<Texel, Shaded, false>(p, n, u, v, shade);
+}
 
 } // namespace
 
 const SpanRoutine span_affine_routines[2][SPAN_SIZE_CLASSES] = {
-    {affine_sizes<false>[0], affine_sizes<false>[1], affine_sizes<false>[2], affine_sizes<false>[3],
-     affine_sizes<false>[4], affine_sizes<false>[5]},
-    {affine_sizes<true>[0], affine_sizes<true>[1], affine_sizes<true>[2], affine_sizes<true>[3],
-     affine_sizes<true>[4], affine_sizes<true>[5]}};
+    {span_affine<TexelPow2<8>, false>, span_affine<TexelPow2<7>, false>,
+     span_affine<TexelPow2<6>, false>, span_affine<TexelPow2<5>, false>,
+     span_affine<TexelPow2<4>, false>, span_affine<TexelAny, false>},
+    {span_affine<TexelPow2<8>, true>, span_affine<TexelPow2<7>, true>,
+     span_affine<TexelPow2<6>, true>, span_affine<TexelPow2<5>, true>,
+     span_affine<TexelPow2<4>, true>, span_affine<TexelAny, true>}};

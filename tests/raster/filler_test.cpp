@@ -58,6 +58,32 @@ TEST(GouraudShaded, LooksUpTheShadeTable) {
         for (int x = 0; x <= 63 - y; x++) ASSERT_EQ(c.at(x, y), 10 + 3 * (x * 63 / 64));
 }
 
+// Corners at the first and the last light level: extrapolation along the edges must not read
+// rows outside the table (here the rows hold their own level; guard bytes hold 200).
+TEST(ShadeTable, EdgesNeverReadOutsideTheRows) {
+    struct Guarded {
+        uint8_t before[512];
+        ShadeTable table;
+        uint8_t after[512];
+    } g;
+    std::fill(std::begin(g.before), std::end(g.before), 200);
+    std::fill(std::begin(g.after), std::end(g.after), 200);
+    for (int i = 0; i < SHADE_LEVELS * 256; i++) g.table[i] = uint8_t(i / 256);
+    const std::vector<uint8_t> tex = make_texture(32);
+    std::mt19937 rng(9);
+    std::uniform_int_distribution<int> d(-10, 90), level(0, 1);
+    Canvas c(80, 80, 99);
+    for (int n = 0; n < 400; n++) {
+        const ScreenTriangle t{d(rng), d(rng), d(rng), d(rng), d(rng), d(rng)};
+        const VertexAttributes a{63 * level(rng), 50, 63 * level(rng), 300, 63 * level(rng), 90};
+        const TextureCoords uv{0, 0, 40, 3, 7, 50};
+        fill_gouraud_shaded_triangle(&t, &a, 17, &g.table);
+        fill_affine_textured_shaded_triangle(tex.data(), 32, &t, &uv, &a, &g.table);
+        fill_perspective_textured_shaded_triangle(tex.data(), 32, &t, &uv, &a, &g.table);
+    }
+    for (uint8_t p : c.pixels) ASSERT_TRUE(p <= 63 || p == 99) << int(p);
+}
+
 TEST(GouraudRamp, NeedleGetsFiniteSteps) {
     // The widest span is one pixel: the per-pixel step must not come from dividing by ~0.
     Canvas c(32, 220, 255);
