@@ -13,7 +13,8 @@ namespace {
 
 std::vector<uint8_t> frame(320 * 240);
 
-std::vector<uint8_t> make_texture(int size) {
+std::vector<uint8_t> make_texture(int size)
+{
     std::vector<uint8_t> t(size_t(size) * size);
     for (int y = 0; y < size; y++)
         for (int x = 0; x < size; x++) t[size_t(y) * size + x] = uint8_t((x ^ y) * 3);
@@ -22,12 +23,14 @@ std::vector<uint8_t> make_texture(int size) {
 
 // A triangle of about size x size / 2 pixels in the middle of the frame, slightly tilted so
 // that its edges are not axis-aligned.
-ScreenTriangle triangle_of(int size) {
+ScreenTriangle triangle_of(int size)
+{
     const int x = 160 - size / 2, y = 120 - size / 2;
     return {x, y, x + size, y + size / 8, x + size / 8, y + size};
 }
 
-int covered_pixels(const ScreenTriangle& t) {
+int covered_pixels(const ScreenTriangle& t)
+{
     std::fill(frame.begin(), frame.end(), 0);
     fill_flat_triangle(&t, 1);
     int n = 0;
@@ -35,12 +38,14 @@ int covered_pixels(const ScreenTriangle& t) {
     return n;
 }
 
-void report_pixels(benchmark::State& state, int pixels) {
+void report_pixels(benchmark::State& state, int pixels)
+{
     state.counters["Mpixels/s"] = benchmark::Counter(
         double(pixels) * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
-void BM_flat(benchmark::State& state) {
+void BM_flat(benchmark::State& state)
+{
     set_render_target(frame.data(), 320, 240);
     const ScreenTriangle t = triangle_of(int(state.range(0)));
     for (auto _ : state) {
@@ -50,7 +55,8 @@ void BM_flat(benchmark::State& state) {
     report_pixels(state, covered_pixels(t));
 }
 
-void BM_affine(benchmark::State& state) {
+void BM_affine(benchmark::State& state)
+{
     set_render_target(frame.data(), 320, 240);
     const int size = int(state.range(0));
     const std::vector<uint8_t> tex = make_texture(64);
@@ -63,7 +69,8 @@ void BM_affine(benchmark::State& state) {
     report_pixels(state, covered_pixels(t));
 }
 
-void BM_perspective(benchmark::State& state) {
+void BM_perspective(benchmark::State& state)
+{
     set_render_target(frame.data(), 320, 240);
     const int size = int(state.range(0));
     const std::vector<uint8_t> tex = make_texture(64);
@@ -83,7 +90,8 @@ BENCHMARK(BM_perspective)->Arg(8)->Arg(32)->Arg(128)->Arg(220);
 
 // A rippled sheet of 50 x 50 squares (5000 faces) filling most of the screen, every face in
 // view and front-facing: one frame's whole pipeline at the render list's working size.
-void BM_render_list_frame(benchmark::State& state) {
+void BM_render_list_frame(benchmark::State& state)
+{
     set_render_target(frame.data(), 320, 240);
     constexpr int n = 50;
     Object3D* land = nullptr;

@@ -33,7 +33,8 @@ constexpr std::array<Case, 7> cases = {{
 }};
 
 // The case for a key, or null when the face is dropped (a corner beyond far, or all near).
-constexpr const Case* find(int key) {
+constexpr const Case* find(int key)
+{
     for (const Case& c : cases)
         if (c.key == key) return &c;
     return nullptr;

@@ -10,7 +10,8 @@ namespace {
 // Face normals from the three corners' positions (pos selects object or view space), each
 // added to its corners' normals (sel selects which), whose w counts the faces.
 template <class Pos, class Normal, class FaceNormal>
-void compute_normals(Object3D* o, Pos pos, Normal normal, FaceNormal face_normal) {
+void compute_normals(Object3D* o, Pos pos, Normal normal, FaceNormal face_normal)
+{
     for (int32_t i = 0; i < o->vertex_count; i++) normal(o->vertices[i]) = Vec4{0, 0, 0, 0};
     for (int32_t i = 0; i < o->face_count; i++) {
         Face3D& f = o->faces[i];
@@ -41,13 +42,15 @@ void compute_normals(Object3D* o, Pos pos, Normal normal, FaceNormal face_normal
 
 } // namespace
 
-void object_compute_normals(Object3D* o) {
+void object_compute_normals(Object3D* o)
+{
     compute_normals(
         o, [](Vertex3D& v) -> Vec4& { return v.position; },
         [](Vertex3D& v) -> Vec4& { return v.normal; }, [](Face3D& f) -> Vec4& { return f.normal; });
 }
 
-void object_compute_view_normals(Object3D* o) {
+void object_compute_view_normals(Object3D* o)
+{
     compute_normals(
         o, [](Vertex3D& v) -> Vec4& { return v.transformed; },
         [](Vertex3D& v) -> Vec4& { return v.transformed_normal; },
@@ -55,7 +58,8 @@ void object_compute_view_normals(Object3D* o) {
 }
 
 int32_t object_find_vertex(const Object3D* o, float x, float y, float z, float epsilon, int32_t,
-                           int32_t) {
+                           int32_t)
+{
     for (int32_t i = 0; i < o->vertex_count; i++) {
         const Vec4& p = o->vertices[i].position;
         if (std::fabs(p.x - x) < epsilon && std::fabs(p.y - y) < epsilon &&
@@ -65,7 +69,8 @@ int32_t object_find_vertex(const Object3D* o, float x, float y, float z, float e
     return -1;
 }
 
-void object_planar_texture(Object3D* o, Image* const* textures, int texture_index, float repeat) {
+void object_planar_texture(Object3D* o, Image* const* textures, int texture_index, float repeat)
+{
     float zmin = FLT_MAX;
     for (int32_t i = 0; i < o->vertex_count; i++) zmin = std::fmin(zmin, o->vertices[i].position.z);
 

@@ -15,7 +15,7 @@ struct Matrix4 {
 static_assert(sizeof(Vec4) == 16 && sizeof(Matrix4) == 64);
 
 void matrix_diagonal(Matrix4& m, float d);
-// out = b a: a applied first, then b. out must be a third matrix.
+// out = b a: a applied first, then b. out may be one of the operands.
 void matrix_multiply(const Matrix4& a, const Matrix4& b, Matrix4& out);
 void matrix_rotate_x(Matrix4& m, float angle);
 void matrix_rotate_y(Matrix4& m, float angle);

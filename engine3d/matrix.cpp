@@ -2,11 +2,13 @@
 
 #include <cmath>
 
-void matrix_diagonal(Matrix4& m, float d) {
+void matrix_diagonal(Matrix4& m, float d)
+{
     for (int i = 0; i < 16; i++) m.m[i] = (i % 5 == 0) ? d : 0.0f;
 }
 
-void matrix_multiply(const Matrix4& a, const Matrix4& b, Matrix4& out) {
+void matrix_multiply(const Matrix4& a, const Matrix4& b, Matrix4& out)
+{
     for (int i = 0; i < 4; i++)
         for (int j = 0; j < 4; j++) {
             float sum = 0.0f;
@@ -16,24 +18,20 @@ void matrix_multiply(const Matrix4& a, const Matrix4& b, Matrix4& out) {
 }
 
 // Rotation in the plane of axes p and q: (p, q) -> (c p - s q, s p + c q).
-static void matrix_rotate_plane(Matrix4& m, int p, int q, float angle) {
+static void matrix_rotate_plane(Matrix4& m, int p, int q, float angle)
+{
     const float c = std::cos(angle), s = std::sin(angle);
     matrix_diagonal(m, 1.0f);
     m.at(p, p) = c, m.at(p, q) = -s;
     m.at(q, p) = s, m.at(q, q) = c;
 }
 
-void matrix_rotate_x(Matrix4& m, float angle) {
-    matrix_rotate_plane(m, 1, 2, angle);
-}
-void matrix_rotate_y(Matrix4& m, float angle) {
-    matrix_rotate_plane(m, 2, 0, angle);
-}
-void matrix_rotate_z(Matrix4& m, float angle) {
-    matrix_rotate_plane(m, 0, 1, angle);
-}
+void matrix_rotate_x(Matrix4& m, float angle) { matrix_rotate_plane(m, 1, 2, angle); }
+void matrix_rotate_y(Matrix4& m, float angle) { matrix_rotate_plane(m, 2, 0, angle); }
+void matrix_rotate_z(Matrix4& m, float angle) { matrix_rotate_plane(m, 0, 1, angle); }
 
-void matrix_rotate(Matrix4& m, float ax, float ay, float az) {
+void matrix_rotate(Matrix4& m, float ax, float ay, float az)
+{
     const float cx = std::cos(ax), sx = std::sin(ax);
     const float cy = std::cos(ay), sy = std::sin(ay);
     const float cz = std::cos(az), sz = std::sin(az);
@@ -47,19 +45,22 @@ void matrix_rotate(Matrix4& m, float ax, float ay, float az) {
     for (int i = 0; i < 16; i++) m.m[i] = r[i];
 }
 
-void matrix_translate(Matrix4& m, float tx, float ty, float tz) {
+void matrix_translate(Matrix4& m, float tx, float ty, float tz)
+{
     matrix_diagonal(m, 1.0f);
     m.m[3] = tx, m.m[7] = ty, m.m[11] = tz;
 }
 
-void matrix_scale(Matrix4& m, float sx, float sy, float sz) {
+void matrix_scale(Matrix4& m, float sx, float sy, float sz)
+{
     matrix_diagonal(m, 1.0f);
     m.m[0] = sx, m.m[5] = sy, m.m[10] = sz;
 }
 
 // Cofactors from the 2x2 determinants of the upper and lower row pairs, one reciprocal of
 // the determinant, then 16 multiplications.
-void matrix_invert(const Matrix4& src, Matrix4& dst) {
+void matrix_invert(const Matrix4& src, Matrix4& dst)
+{
     const float* a = src.m;
     const double s0 = double(a[0]) * a[5] - double(a[4]) * a[1];
     const double s1 = double(a[0]) * a[6] - double(a[4]) * a[2];

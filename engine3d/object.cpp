@@ -4,11 +4,13 @@
 #include <cstdlib>
 
 // malloc of 0 bytes may give null; an empty array is still a success.
-static void* object_alloc(int32_t count, size_t size) {
+static void* object_alloc(int32_t count, size_t size)
+{
     return std::malloc(size_t(count > 0 ? count : 1) * size);
 }
 
-int object_create(Object3D** handle, int32_t vertex_count, int32_t face_count) {
+int object_create(Object3D** handle, int32_t vertex_count, int32_t face_count)
+{
     object_destroy(handle);
     Object3D* o = static_cast<Object3D*>(std::malloc(sizeof(Object3D)));
     if (o == nullptr) return -1;
@@ -40,7 +42,8 @@ int object_create(Object3D** handle, int32_t vertex_count, int32_t face_count) {
     return 0;
 }
 
-void object_destroy(Object3D** handle) {
+void object_destroy(Object3D** handle)
+{
     Object3D* o = *handle;
     if (o == nullptr) return;
     std::free(o->vertices);

@@ -21,31 +21,28 @@ Object3D render_list = {0,
 
 int64_t dropped_faces;
 
-uint8_t clip_code(float v, float low, float high) {
+uint8_t clip_code(float v, float low, float high)
+{
     return v < low ? CLIP_LOW : v > high ? CLIP_HIGH : CLIP_INSIDE;
 }
 
-bool corner_in(int32_t index, int32_t count) {
-    return index >= 0 && index < count;
-}
+bool corner_in(int32_t index, int32_t count) { return index >= 0 && index < count; }
 
 } // namespace
 
-void render_list_reset() {
+void render_list_reset()
+{
     render_list.vertex_count = 0;
     render_list.face_count = 0;
 }
 
-Object3D* render_list_get() {
-    return &render_list;
-}
+Object3D* render_list_get() { return &render_list; }
 
-int64_t render_list_dropped_faces() {
-    return dropped_faces;
-}
+int64_t render_list_dropped_faces() { return dropped_faces; }
 
 void render_list_add(Object3D* object, float near, float far, float focal, int32_t half_width,
-                     int32_t half_height) {
+                     int32_t half_height)
+{
     const float xlim = float(half_width) / focal, ylim = float(half_height) / focal;
     const int32_t count = object->vertex_count;
     if (count < 0 || object->face_count < 0) return;
@@ -119,7 +116,8 @@ void render_list_add(Object3D* object, float near, float far, float focal, int32
     list.vertex_count = next;
 }
 
-void render_list_project(Object3D* object, float focal) {
+void render_list_project(Object3D* object, float focal)
+{
     for (int32_t i = 0; i < object->vertex_count; i++) {
         Vec4& p = object->vertices[i].transformed;
         if (!(p.z > 0.0f)) continue; // behind the viewer: no kept face uses it

@@ -2,7 +2,8 @@
 #include "engine3d/pipeline.h"
 
 void camera_build_view(float px, float py, float pz, float sx, float sy, float sz, float ax,
-                       float ay, float az, Matrix4& view, Matrix4& rotation) {
+                       float ay, float az, Matrix4& view, Matrix4& rotation)
+{
     matrix_rotate(rotation, ax, ay, az);
     Matrix4 t, s, placed, inverse;
     matrix_translate(t, px, py, pz);
@@ -14,14 +15,16 @@ void camera_build_view(float px, float py, float pz, float sx, float sy, float s
 
 namespace {
 
-Vec4 transform_point(const Matrix4& m, const Vec4& p) {
+Vec4 transform_point(const Matrix4& m, const Vec4& p)
+{
     return {m.at(0, 0) * p.x + m.at(0, 1) * p.y + m.at(0, 2) * p.z + m.at(0, 3),
             m.at(1, 0) * p.x + m.at(1, 1) * p.y + m.at(1, 2) * p.z + m.at(1, 3),
             m.at(2, 0) * p.x + m.at(2, 1) * p.y + m.at(2, 2) * p.z + m.at(2, 3), m.at(3, 3)};
 }
 
 // Directions ignore the translation column.
-Vec4 transform_direction(const Matrix4& m, const Vec4& n) {
+Vec4 transform_direction(const Matrix4& m, const Vec4& n)
+{
     return {m.at(0, 0) * n.x + m.at(0, 1) * n.y + m.at(0, 2) * n.z,
             m.at(1, 0) * n.x + m.at(1, 1) * n.y + m.at(1, 2) * n.z,
             m.at(2, 0) * n.x + m.at(2, 1) * n.y + m.at(2, 2) * n.z, m.at(3, 3)};
@@ -29,7 +32,8 @@ Vec4 transform_direction(const Matrix4& m, const Vec4& n) {
 
 } // namespace
 
-void object_transform(Object3D* o, const Matrix4& view, int flags) {
+void object_transform(Object3D* o, const Matrix4& view, int flags)
+{
     Matrix4 m;
     matrix_multiply(o->matrix, view, m); // the model matrix first
     Vertex3D* const vb = o->vertices;

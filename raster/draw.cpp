@@ -21,18 +21,18 @@ enum class Shade { none, light, ramp };
 
 // Truncation toward zero, held to a range whose sums and differences stay in 32 bits: a
 // vertex far off screen is cut by the fillers' guard box anyway.
-int32_t to_int(float v) {
+int32_t to_int(float v)
+{
     constexpr float limit = float(1 << 29);
     if (!(v > -limit)) return v != v ? 0 : -(1 << 29); // NaN gives 0
     return v < limit ? int32_t(v) : (1 << 29);
 }
 
 // The shade table has 64 rows: light levels beyond the last one stay on it.
-int32_t light_level(uint8_t light) {
-    return std::min<int32_t>(light, SHADE_LEVELS - 1);
-}
+int32_t light_level(uint8_t light) { return std::min<int32_t>(light, SHADE_LEVELS - 1); }
 
-int32_t project_vertices(const Object3D* object, int32_t cx, int32_t cy, Shade shade) {
+int32_t project_vertices(const Object3D* object, int32_t cx, int32_t cy, Shade shade)
+{
     const int32_t n = std::clamp(object->vertex_count, 0, DRAW_MAX_VERTICES);
     for (int32_t i = 0; i < n; i++) {
         const Vertex3D& v = object->vertices[i];
@@ -47,13 +47,15 @@ int32_t project_vertices(const Object3D* object, int32_t cx, int32_t cy, Shade s
     return n;
 }
 
-bool corners_valid(const Face3D& f, int32_t vertices) {
+bool corners_valid(const Face3D& f, int32_t vertices)
+{
     return f.vertex0 >= 0 && f.vertex0 < vertices && f.vertex1 >= 0 && f.vertex1 < vertices &&
            f.vertex2 >= 0 && f.vertex2 < vertices;
 }
 
 // Fills the sort buffer in stored order and sorts it far to near when asked.
-int32_t collect_faces(Object3D* object, int32_t vertices, int sort) {
+int32_t collect_faces(Object3D* object, int32_t vertices, int sort)
+{
     const int32_t n = std::clamp(object->face_count, 0, DRAW_MAX_FACES);
     for (int32_t i = 0; i < n; i++) {
         Face3D& f = object->faces[i];
@@ -73,7 +75,8 @@ int32_t collect_faces(Object3D* object, int32_t vertices, int sort) {
 // The four steps every mode shares; fill(face, triangle, attributes) draws one face.
 template <class Fill>
 void draw_faces(Object3D* object, int32_t cx, int32_t cy, int sort, Shade shade,
-                bool back_faces_too, Fill&& fill) {
+                bool back_faces_too, Fill&& fill)
+{
     const int32_t vertices = project_vertices(object, cx, cy, shade);
     const int32_t faces = collect_faces(object, vertices, sort);
     for (int32_t i = 0; i < faces; i++) {
@@ -88,13 +91,15 @@ void draw_faces(Object3D* object, int32_t cx, int32_t cy, int sort, Shade shade,
     }
 }
 
-const Image* face_texture(Image* const* textures, const Face3D& f) {
+const Image* face_texture(Image* const* textures, const Face3D& f)
+{
     const Image* t = textures[f.texture];
     return t != nullptr && t->pixels != nullptr ? t : nullptr;
 }
 
 // Environment mapping: the view-space normal's x and y, from -1..1, span the texture once.
-TextureCoords envmap_coords(const Object3D* object, const Face3D& f, const Image* texture) {
+TextureCoords envmap_coords(const Object3D* object, const Face3D& f, const Image* texture)
+{
     const int32_t hw = int32_t(texture->width >> 1), hh = int32_t(texture->height >> 1);
     auto u = [&](int32_t i) { return to_int(object->vertices[i].transformed_normal.x * hw) + hw; };
     auto v = [&](int32_t i) { return to_int(object->vertices[i].transformed_normal.y * hh) + hh; };
@@ -104,14 +109,16 @@ TextureCoords envmap_coords(const Object3D* object, const Face3D& f, const Image
 } // namespace
 
 void draw_object_wireframe(Image* target, Object3D* object, int32_t cx, int32_t cy, int sort,
-                           int visible_only) {
+                           int visible_only)
+{
     draw_faces(object, cx, cy, sort, Shade::none, visible_only == 0,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes&) {
                    image_triangle_outline(target, t.x0, t.y0, t.x1, t.y1, t.x2, t.y2, f.colour);
                });
 }
 
-void draw_object_flat(Image*, Object3D* object, int32_t cx, int32_t cy, int sort) {
+void draw_object_flat(Image*, Object3D* object, int32_t cx, int32_t cy, int sort)
+{
     draw_faces(object, cx, cy, sort, Shade::none, false,
                [](const Face3D& f, const ScreenTriangle& t, const VertexAttributes&) {
                    fill_flat_triangle(&t, f.colour);
@@ -119,7 +126,8 @@ void draw_object_flat(Image*, Object3D* object, int32_t cx, int32_t cy, int sort
 }
 
 void draw_object_flat_shaded(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                             const ShadeTable* table) {
+                             const ShadeTable* table)
+{
     draw_faces(object, cx, cy, sort, Shade::none, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes&) {
                    fill_flat_triangle(&t, (*table)[f.colour + light_level(f.light) * 256]);
@@ -127,7 +135,8 @@ void draw_object_flat_shaded(Image*, Object3D* object, int32_t cx, int32_t cy, i
 }
 
 void draw_object_gouraud_shaded(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                                const ShadeTable* table) {
+                                const ShadeTable* table)
+{
     draw_faces(object, cx, cy, sort, Shade::light, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes& a) {
                    fill_gouraud_shaded_triangle(&t, &a, f.colour, table);
@@ -135,7 +144,8 @@ void draw_object_gouraud_shaded(Image*, Object3D* object, int32_t cx, int32_t cy
 }
 
 void draw_object_perspective(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                             Image* const* textures) {
+                             Image* const* textures)
+{
     draw_faces(object, cx, cy, sort, Shade::none, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes& a) {
                    if (const Image* tex = face_texture(textures, f))
@@ -145,7 +155,8 @@ void draw_object_perspective(Image*, Object3D* object, int32_t cx, int32_t cy, i
 }
 
 void draw_object_perspective_shaded(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                                    Image* const* textures, const ShadeTable* table) {
+                                    Image* const* textures, const ShadeTable* table)
+{
     draw_faces(object, cx, cy, sort, Shade::light, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes& a) {
                    if (const Image* tex = face_texture(textures, f))
@@ -155,7 +166,8 @@ void draw_object_perspective_shaded(Image*, Object3D* object, int32_t cx, int32_
 }
 
 void draw_object_envmap(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                        Image* const* textures) {
+                        Image* const* textures)
+{
     draw_faces(object, cx, cy, sort, Shade::none, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes&) {
                    if (const Image* tex = face_texture(textures, f)) {
@@ -166,7 +178,8 @@ void draw_object_envmap(Image*, Object3D* object, int32_t cx, int32_t cy, int so
 }
 
 void draw_object_envmap_shaded(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                               Image* const* textures, const ShadeTable* table) {
+                               Image* const* textures, const ShadeTable* table)
+{
     draw_faces(object, cx, cy, sort, Shade::light, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes& a) {
                    if (const Image* tex = face_texture(textures, f)) {
@@ -177,14 +190,16 @@ void draw_object_envmap_shaded(Image*, Object3D* object, int32_t cx, int32_t cy,
                });
 }
 
-void draw_object_flat_lit(Image*, Object3D* object, int32_t cx, int32_t cy, int sort) {
+void draw_object_flat_lit(Image*, Object3D* object, int32_t cx, int32_t cy, int sort)
+{
     draw_faces(object, cx, cy, sort, Shade::none, false,
                [](const Face3D& f, const ScreenTriangle& t, const VertexAttributes&) {
                    fill_flat_triangle(&t, uint8_t(f.light * 4));
                });
 }
 
-void draw_object_gouraud_ramp(Image*, Object3D* object, int32_t cx, int32_t cy, int sort) {
+void draw_object_gouraud_ramp(Image*, Object3D* object, int32_t cx, int32_t cy, int sort)
+{
     draw_faces(object, cx, cy, sort, Shade::ramp, false,
                [](const Face3D&, const ScreenTriangle& t, const VertexAttributes& a) {
                    fill_gouraud_ramp_triangle(&t, &a);
@@ -192,7 +207,8 @@ void draw_object_gouraud_ramp(Image*, Object3D* object, int32_t cx, int32_t cy, 
 }
 
 void draw_object_textured(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                          Image* const* textures) {
+                          Image* const* textures)
+{
     draw_faces(object, cx, cy, sort, Shade::none, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes&) {
                    if (const Image* tex = face_texture(textures, f))
@@ -201,7 +217,8 @@ void draw_object_textured(Image*, Object3D* object, int32_t cx, int32_t cy, int 
 }
 
 void draw_object_textured_shaded(Image*, Object3D* object, int32_t cx, int32_t cy, int sort,
-                                 Image* const* textures, const ShadeTable* table) {
+                                 Image* const* textures, const ShadeTable* table)
+{
     draw_faces(object, cx, cy, sort, Shade::light, false,
                [&](const Face3D& f, const ScreenTriangle& t, const VertexAttributes& a) {
                    if (const Image* tex = face_texture(textures, f))

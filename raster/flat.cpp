@@ -5,7 +5,8 @@
 
 #include <cstring>
 
-void fill_flat_triangle(const ScreenTriangle* tri, uint8_t colour) {
+void fill_flat_triangle(const ScreenTriangle* tri, uint8_t colour)
+{
     if (!guard::inside(tri)) {
         guard::split(tri, nullptr, nullptr, false,
                      [&](const ScreenTriangle* t, auto*, auto*) { fill_flat_triangle(t, colour); });

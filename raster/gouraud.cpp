@@ -12,7 +12,8 @@ namespace {
 using Corners = scan::Corner<1, 0>;
 using Values = scan::Values<1, 0>;
 
-void corners_from(const ScreenTriangle* t, const VertexAttributes* a, Corners* c) {
+void corners_from(const ScreenTriangle* t, const VertexAttributes* a, Corners* c)
+{
     c[0] = {t->x0, t->y0, {a->shade0}, {}};
     c[1] = {t->x1, t->y1, {a->shade1}, {}};
     c[2] = {t->x2, t->y2, {a->shade2}, {}};
@@ -21,7 +22,8 @@ void corners_from(const ScreenTriangle* t, const VertexAttributes* a, Corners* c
 // Pixel writer: out(shade in 16.16, held) gives the byte; held says whether the span's shade
 // leaves the shade table somewhere.
 template <class Out>
-void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out out) {
+void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out out)
+{
     Corners c[3];
     corners_from(tri, attr, c);
     int32_t dshade = 0;
@@ -48,7 +50,8 @@ void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out o
 
 } // namespace
 
-void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttributes* attr) {
+void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttributes* attr)
+{
     if (!guard::inside(tri)) {
         guard::split(tri, attr, nullptr, false,
                      [](auto* t, auto* a, auto*) { fill_gouraud_ramp_triangle(t, a); });
@@ -58,7 +61,8 @@ void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttribute
 }
 
 void fill_gouraud_shaded_triangle(const ScreenTriangle* tri, const VertexAttributes* attr,
-                                  uint8_t colour, const ShadeTable* table) {
+                                  uint8_t colour, const ShadeTable* table)
+{
     if (!guard::inside(tri)) {
         guard::split(tri, attr, nullptr, false, [&](auto* t, auto* a, auto*) {
             fill_gouraud_shaded_triangle(t, a, colour, table);

@@ -3,8 +3,8 @@
 namespace guard {
 
 // One Sutherland-Hodgman pass against the side where sign * coordinate <= limit.
-static int clip_side(const Corner* in, int n, Corner* out, bool along_x, double sign,
-                     double limit) {
+static int clip_side(const Corner* in, int n, Corner* out, bool along_x, double sign, double limit)
+{
     auto dist = [&](const Corner& c) { return sign * (along_x ? c.x : c.y) - limit; };
     int count = 0;
     for (int i = 0; i < n; i++) {
@@ -22,7 +22,8 @@ static int clip_side(const Corner* in, int n, Corner* out, bool along_x, double 
     return count;
 }
 
-int clip_polygon(Corner* poly, int n) {
+int clip_polygon(Corner* poly, int n)
+{
     Corner tmp[MAX_CORNERS];
     n = clip_side(poly, n, tmp, true, -1.0, -double(TRIANGLE_GUARD_MIN));
     n = clip_side(tmp, n, poly, true, 1.0, double(TRIANGLE_GUARD_MAX));

@@ -14,7 +14,8 @@ struct Corner {
     double x, y, shade, u, v, w; // w = 1/depth when perspective, else the depth itself
 };
 
-inline bool inside(const ScreenTriangle* t) {
+inline bool inside(const ScreenTriangle* t)
+{
     auto ok = [](int32_t c) { return c >= TRIANGLE_GUARD_MIN && c <= TRIANGLE_GUARD_MAX; };
     return ok(t->x0) && ok(t->y0) && ok(t->x1) && ok(t->y1) && ok(t->x2) && ok(t->y2);
 }
@@ -26,7 +27,8 @@ int clip_polygon(Corner* poly, int n);
 // attr and uv may be null when the filler does not read them.
 template <class Fill>
 void split(const ScreenTriangle* tri, const VertexAttributes* attr, const TextureCoords* uv,
-           bool perspective, Fill&& fill) {
+           bool perspective, Fill&& fill)
+{
     const int32_t xs[3] = {tri->x0, tri->x1, tri->x2}, ys[3] = {tri->y0, tri->y1, tri->y2};
     const int32_t shades[3] = {attr ? attr->shade0 : 0, attr ? attr->shade1 : 0,
                                attr ? attr->shade2 : 0};

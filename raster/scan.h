@@ -39,7 +39,8 @@ struct Edge {
 };
 
 template <Rounding R, int NI, int NF>
-Edge<NI, NF> edge_steps(const Corner<NI, NF>& s, const Corner<NI, NF>& e, int32_t height) {
+Edge<NI, NF> edge_steps(const Corner<NI, NF>& s, const Corner<NI, NF>& e, int32_t height)
+{
     Edge<NI, NF> edge;
     const int32_t inv = FX16_ONE / height; // 16.16 reciprocal, truncated
     if constexpr (R == Rounding::divide)
@@ -57,8 +58,8 @@ Edge<NI, NF> edge_steps(const Corner<NI, NF>& s, const Corner<NI, NF>& e, int32_
 // the two edges' row steps over the difference of their x steps. A half at most one pixel wide
 // takes the short edge's reciprocal height instead, so it never divides by a tiny width.
 template <int NI, int NF>
-Values<NI, NF> pixel_steps(const Edge<NI, NF>& lng, const Edge<NI, NF>& shrt,
-                           int32_t short_height) {
+Values<NI, NF> pixel_steps(const Edge<NI, NF>& lng, const Edge<NI, NF>& shrt, int32_t short_height)
+{
     const int64_t diff = int64_t(lng.dx) - shrt.dx;
     int64_t recip = FX16_ONE / short_height;
     if (std::llabs(diff) > recip) recip = (int64_t(1) << 32) / diff;
@@ -78,12 +79,14 @@ struct Walk {
     int32_t left, right, dleft, dright;
     Values<NI, NF> q, dq;
 
-    void start(const Corner<NI, NF>& c) {
+    void start(const Corner<NI, NF>& c)
+    {
         for (int k = 0; k < NI; k++) q.i[k] = fx16_from_int(c.i[k]);
         for (int k = 0; k < NF; k++) q.f[k] = c.f[k];
     }
     void step() { advance(1); }
-    void advance(int32_t rows) {
+    void advance(int32_t rows)
+    {
         left = fx16_add_times(left, dleft, rows);
         right = fx16_add_times(right, dright, rows);
         for (int k = 0; k < NI; k++) q.i[k] = fx16_add_times(q.i[k], dq.i[k], rows);
@@ -93,7 +96,8 @@ struct Walk {
 
 // Corner order by y; ties keep the rules that decide which corner is the middle one.
 template <class C>
-void sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot) {
+void sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot)
+{
     const C* other;
     if (c[0].y < c[1].y)
         top = &c[0], other = &c[1];
@@ -110,7 +114,8 @@ void sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot) {
 // on_half(const Values& per_pixel_steps), on_row(y, left x, right x, const Values& left values):
 // left x and right x are the floors of the edges, not yet clipped.
 template <Rounding R, int NI, int NF, class OnHalf, class OnRow>
-void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row) {
+void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
+{
     const int32_t height = render_target.height;
     const Corner<NI, NF>*t, *m, *b;
     sort_corners(c, t, m, b);
@@ -182,7 +187,8 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row) {
 }
 
 // Clips a span to the target's columns; false when nothing of it is left.
-inline bool clip_span(int32_t& xl, int32_t& xr, int32_t& skipped) {
+inline bool clip_span(int32_t& xl, int32_t& xr, int32_t& skipped)
+{
     const int32_t width = render_target.width;
     if (xl >= width || xr < 0) return false;
     if (xr > width - 1) xr = width - 1;

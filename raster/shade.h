@@ -11,13 +11,15 @@
 #include <cstdint>
 
 // Whether a shade stepping linearly over n pixels stays on the table's rows.
-inline bool shade_span_in_table(int32_t shade, int32_t dshade, int32_t n) {
+inline bool shade_span_in_table(int32_t shade, int32_t dshade, int32_t n)
+{
     const int64_t first = shade, last = shade + int64_t(dshade) * (n - 1);
     return std::min(first, last) >= 0 && (std::max(first, last) >> FX16_SHIFT) < SHADE_LEVELS;
 }
 
 template <bool Hold>
-inline const uint8_t* shade_row(const uint8_t* table, int32_t shade) {
+inline const uint8_t* shade_row(const uint8_t* table, int32_t shade)
+{
     int32_t row = fx16_floor(shade);
     if constexpr (Hold) row = std::clamp(row, 0, SHADE_LEVELS - 1);
     return table + row * 256;

@@ -31,7 +31,8 @@ enum SpanFamily : int {
 constexpr int SPAN_SIZE_CLASSES = 6; // 256, 128, 64, 32, 16, any other size
 
 // 0 for 256 ... 4 for 16; 5 for every other size.
-constexpr int span_size_class(int32_t size) {
+constexpr int span_size_class(int32_t size)
+{
     for (int k = 0; k < 5; k++)
         if (size == 256 >> k) return k;
     return 5;
@@ -40,7 +41,8 @@ constexpr int span_size_class(int32_t size) {
 extern const SpanRoutine span_affine_routines[2][SPAN_SIZE_CLASSES];      // plain, shaded
 extern const SpanRoutine span_perspective_routines[2][SPAN_SIZE_CLASSES]; // plain, shaded
 
-inline SpanRoutine span_routine(SpanFamily family, int32_t texture_size) {
+inline SpanRoutine span_routine(SpanFamily family, int32_t texture_size)
+{
     const int k = span_size_class(texture_size);
     switch (family) {
     case SPAN_AFFINE:

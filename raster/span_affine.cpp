@@ -9,7 +9,8 @@ SpanState span_state;
 namespace {
 
 template <class Texel, bool Shaded, bool Hold>
-void affine_pixels(uint8_t* p, int32_t n, int32_t u, int32_t v, int32_t shade) {
+void affine_pixels(uint8_t* p, int32_t n, int32_t u, int32_t v, int32_t shade)
+{
     const SpanState& s = span_state;
     for (; n > 0; n--) {
         const uint8_t texel = Texel::at(s.texture, s.texture_size, u, v);
@@ -25,7 +26,8 @@ void affine_pixels(uint8_t* p, int32_t n, int32_t u, int32_t v, int32_t shade) {
 }
 
 template <class Texel, bool Shaded>
-void span_affine(int32_t y, int32_t xl, int32_t xr) {
+void span_affine(int32_t y, int32_t xl, int32_t xr)
+{
     int32_t skipped;
     if (!scan::clip_span(xl, xr, skipped)) return;
     const SpanState& s = span_state;

@@ -14,20 +14,22 @@ constexpr int32_t RUN = 16;
 struct Divided {
     int32_t u, v;
 };
-inline Divided perspective_divide(float a, float b, float w) {
+inline Divided perspective_divide(float a, float b, float w)
+{
     const float r = 65536.0f / w; // 16.16
     return {fx16_trunc(a * r), fx16_trunc(b * r)};
 }
 
 // The difference spread over a 16-pixel run: (next - now) * 4096 >> 16, a 64-bit product.
-inline int32_t run_step(int32_t next, int32_t now) {
+inline int32_t run_step(int32_t next, int32_t now)
+{
     return int32_t(((int64_t(next) - now) * 4096) >> FX16_SHIFT);
 }
 
 // Runs from pixel xl to xr of row p with a, b, w and the shade at xl.
 template <class Texel, bool Shaded, bool Hold>
-void perspective_runs(uint8_t* p, int32_t xl, int32_t xr, float a, float b, float w,
-                      int32_t shade) {
+void perspective_runs(uint8_t* p, int32_t xl, int32_t xr, float a, float b, float w, int32_t shade)
+{
     const SpanState& s = span_state;
     Divided at = perspective_divide(a, b, w);
     int32_t u = at.u, v = at.v;
@@ -55,7 +57,8 @@ void perspective_runs(uint8_t* p, int32_t xl, int32_t xr, float a, float b, floa
 }
 
 template <class Texel, bool Shaded>
-void span_perspective(int32_t y, int32_t xl, int32_t xr) {
+void span_perspective(int32_t y, int32_t xl, int32_t xr)
+{
     int32_t skipped;
     if (!scan::clip_span(xl, xr, skipped)) return;
     const SpanState& s = span_state;

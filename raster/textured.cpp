@@ -8,17 +8,17 @@
 
 namespace {
 
-bool texture_usable(const uint8_t* texture, int32_t size) {
-    return texture != nullptr && size > 0;
-}
+bool texture_usable(const uint8_t* texture, int32_t size) { return texture != nullptr && size > 0; }
 
-bool depths_positive(const VertexAttributes* a) {
+bool depths_positive(const VertexAttributes* a)
+{
     return a->depth0 > 0 && a->depth1 > 0 && a->depth2 > 0;
 }
 
 // Affine: u, v and, when shaded, the light level travel with the corners.
 template <bool Shaded>
-void affine_fill(const ScreenTriangle* t, const TextureCoords* uv, const VertexAttributes* attr) {
+void affine_fill(const ScreenTriangle* t, const TextureCoords* uv, const VertexAttributes* attr)
+{
     constexpr int NI = Shaded ? 3 : 2;
     const int32_t s0 = Shaded ? attr->shade0 : 0, s1 = Shaded ? attr->shade1 : 0,
                   s2 = Shaded ? attr->shade2 : 0;
@@ -49,7 +49,8 @@ void affine_fill(const ScreenTriangle* t, const TextureCoords* uv, const VertexA
 // Perspective: a = u/z, b = v/z and w = 1/z in floats, the light level as a 16.16 integer.
 template <bool Shaded>
 void perspective_fill(const ScreenTriangle* t, const TextureCoords* uv,
-                      const VertexAttributes* attr) {
+                      const VertexAttributes* attr)
+{
     constexpr int NI = Shaded ? 1 : 0;
     scan::Corner<NI, 3> c[3];
     const int32_t xs[3] = {t->x0, t->x1, t->x2}, ys[3] = {t->y0, t->y1, t->y2};
@@ -77,7 +78,8 @@ void perspective_fill(const ScreenTriangle* t, const TextureCoords* uv,
         });
 }
 
-void span_setup(SpanFamily family, const uint8_t* texture, int32_t size, const ShadeTable* table) {
+void span_setup(SpanFamily family, const uint8_t* texture, int32_t size, const ShadeTable* table)
+{
     span_state.texture = texture;
     span_state.texture_size = size;
     span_state.span = span_routine(family, size);
@@ -88,7 +90,8 @@ void span_setup(SpanFamily family, const uint8_t* texture, int32_t size, const S
 } // namespace
 
 void fill_affine_textured_triangle(const uint8_t* texture, int32_t size, const ScreenTriangle* tri,
-                                   const TextureCoords* uv) {
+                                   const TextureCoords* uv)
+{
     if (!texture_usable(texture, size)) return;
     if (!guard::inside(tri)) {
         guard::split(tri, nullptr, uv, false, [&](auto* t, auto*, auto* q) {
@@ -102,7 +105,8 @@ void fill_affine_textured_triangle(const uint8_t* texture, int32_t size, const S
 
 void fill_affine_textured_shaded_triangle(const uint8_t* texture, int32_t size,
                                           const ScreenTriangle* tri, const TextureCoords* uv,
-                                          const VertexAttributes* attr, const ShadeTable* table) {
+                                          const VertexAttributes* attr, const ShadeTable* table)
+{
     if (!texture_usable(texture, size)) return;
     if (!guard::inside(tri)) {
         guard::split(tri, attr, uv, false, [&](auto* t, auto* a, auto* q) {
@@ -116,7 +120,8 @@ void fill_affine_textured_shaded_triangle(const uint8_t* texture, int32_t size,
 
 void fill_perspective_textured_triangle(const uint8_t* texture, int32_t size,
                                         const ScreenTriangle* tri, const TextureCoords* uv,
-                                        const VertexAttributes* attr) {
+                                        const VertexAttributes* attr)
+{
     if (!texture_usable(texture, size) || !depths_positive(attr)) return;
     if (!guard::inside(tri)) {
         guard::split(tri, attr, uv, true, [&](auto* t, auto* a, auto* q) {
@@ -131,7 +136,8 @@ void fill_perspective_textured_triangle(const uint8_t* texture, int32_t size,
 void fill_perspective_textured_shaded_triangle(const uint8_t* texture, int32_t size,
                                                const ScreenTriangle* tri, const TextureCoords* uv,
                                                const VertexAttributes* attr,
-                                               const ShadeTable* table) {
+                                               const ShadeTable* table)
+{
     if (!texture_usable(texture, size) || !depths_positive(attr)) return;
     if (!guard::inside(tri)) {
         guard::split(tri, attr, uv, true, [&](auto* t, auto* a, auto* q) {

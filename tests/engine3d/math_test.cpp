@@ -10,24 +10,28 @@ namespace {
 
 constexpr float pi = std::numbers::pi_v<float>;
 
-void expect_near(const Matrix4& a, const Matrix4& b, float eps = 1e-5f) {
+void expect_near(const Matrix4& a, const Matrix4& b, float eps = 1e-5f)
+{
     for (int i = 0; i < 16; i++) EXPECT_NEAR(a.m[i], b.m[i], eps) << "element " << i;
 }
 
-Vec4 apply(const Matrix4& m, Vec4 p) {
+Vec4 apply(const Matrix4& m, Vec4 p)
+{
     return {m.at(0, 0) * p.x + m.at(0, 1) * p.y + m.at(0, 2) * p.z + m.at(0, 3) * p.w,
             m.at(1, 0) * p.x + m.at(1, 1) * p.y + m.at(1, 2) * p.z + m.at(1, 3) * p.w,
             m.at(2, 0) * p.x + m.at(2, 1) * p.y + m.at(2, 2) * p.z + m.at(2, 3) * p.w,
             m.at(3, 0) * p.x + m.at(3, 1) * p.y + m.at(3, 2) * p.z + m.at(3, 3) * p.w};
 }
 
-Matrix4 sample() {
+Matrix4 sample()
+{
     Matrix4 m;
     for (int i = 0; i < 16; i++) m.m[i] = float((i * 7) % 11) - 4.5f;
     return m;
 }
 
-TEST(Matrix, MultiplyByIdentity) {
+TEST(Matrix, MultiplyByIdentity)
+{
     Matrix4 id, out;
     matrix_diagonal(id, 1.0f);
     const Matrix4 s = sample();
@@ -37,7 +41,8 @@ TEST(Matrix, MultiplyByIdentity) {
     expect_near(out, s, 0);
 }
 
-TEST(Matrix, MultiplyAppliesTheFirstOperandFirst) {
+TEST(Matrix, MultiplyAppliesTheFirstOperandFirst)
+{
     Matrix4 t, s, ts;
     matrix_translate(t, 1, 2, 3);
     matrix_scale(s, 2, 2, 2);
@@ -48,7 +53,8 @@ TEST(Matrix, MultiplyAppliesTheFirstOperandFirst) {
     EXPECT_FLOAT_EQ(p.z, 8);
 }
 
-TEST(Matrix, RotateZeroIsIdentityAndPiAboutXFlipsYZ) {
+TEST(Matrix, RotateZeroIsIdentityAndPiAboutXFlipsYZ)
+{
     Matrix4 r, id;
     matrix_diagonal(id, 1.0f);
     matrix_rotate(r, 0, 0, 0);
@@ -60,7 +66,8 @@ TEST(Matrix, RotateZeroIsIdentityAndPiAboutXFlipsYZ) {
     EXPECT_NEAR(p.z, -3, 1e-5);
 }
 
-TEST(Matrix, RotateIsZThenXThenY) {
+TEST(Matrix, RotateIsZThenXThenY)
+{
     Matrix4 rx, ry, rz, a, b, r;
     const float ax = 0.3f, ay = -1.1f, az = 2.0f;
     matrix_rotate_x(rx, ax);
@@ -72,7 +79,8 @@ TEST(Matrix, RotateIsZThenXThenY) {
     expect_near(r, b);
 }
 
-TEST(Matrix, SingleAxisRotations) {
+TEST(Matrix, SingleAxisRotations)
+{
     Matrix4 r;
     matrix_rotate_z(r, pi / 2);
     Vec4 p = apply(r, {1, 0, 0, 1});
@@ -85,7 +93,8 @@ TEST(Matrix, SingleAxisRotations) {
     EXPECT_NEAR(p.z, 1, 1e-6);
 }
 
-TEST(Matrix, InvertUndoesScaleAndTranslation) {
+TEST(Matrix, InvertUndoesScaleAndTranslation)
+{
     Matrix4 t, s, c, inv, prod, id;
     matrix_translate(t, 10, -20, 300);
     matrix_scale(s, 0.5f, 4, 2);
@@ -96,7 +105,8 @@ TEST(Matrix, InvertUndoesScaleAndTranslation) {
     expect_near(prod, id);
 }
 
-TEST(Matrix, InvertGeneral) {
+TEST(Matrix, InvertGeneral)
+{
     Matrix4 m = sample(), inv, prod, id;
     m.m[0] += 10, m.m[5] += 10, m.m[10] += 10, m.m[15] += 10; // well conditioned
     matrix_invert(m, inv);
@@ -105,7 +115,8 @@ TEST(Matrix, InvertGeneral) {
     expect_near(prod, id, 1e-5f);
 }
 
-TEST(Camera, ScaleDividesTheWorldBeforeThePositionIsSubtracted) {
+TEST(Camera, ScaleDividesTheWorldBeforeThePositionIsSubtracted)
+{
     Matrix4 view, rot;
     camera_build_view(10, 20, 30, 2, 2, 2, 0, 0, 0, view, rot);
     // The camera stands at (20, 40, 60) in world units.
@@ -115,7 +126,8 @@ TEST(Camera, ScaleDividesTheWorldBeforeThePositionIsSubtracted) {
     EXPECT_NEAR(p.z, 50, 1e-4);
 }
 
-TEST(Camera, RotationComesAfterTheTranslation) {
+TEST(Camera, RotationComesAfterTheTranslation)
+{
     Matrix4 view, rot;
     camera_build_view(0, 0, -100, 1, 1, 1, 0, pi / 2, 0, view, rot);
     const Vec4 p = apply(view, {0, 0, 0, 1}); // 100 ahead, turned a quarter about y

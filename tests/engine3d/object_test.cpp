@@ -2,6 +2,7 @@
 // transformation flags.
 #include "engine3d/object.h"
 #include "engine3d/pipeline.h"
+#include "tests/engine3d/object_holder.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -9,25 +10,16 @@
 
 namespace {
 
-struct ObjectDeleter {
-    void operator()(Object3D* o) const { object_destroy(&o); }
-};
-using ObjectPtr = std::unique_ptr<Object3D, ObjectDeleter>;
-
-ObjectPtr make_object(int vertices, int faces) {
-    Object3D* o = nullptr;
-    EXPECT_EQ(object_create(&o, vertices, faces), 0);
-    return ObjectPtr(o);
-}
-
-TEST(Lifetime, CreateSetsCountsAndZeroMatrix) {
+TEST(Lifetime, CreateSetsCountsAndZeroMatrix)
+{
     ObjectPtr o = make_object(5, 3);
     EXPECT_EQ(o->vertex_count, 5);
     EXPECT_EQ(o->face_count, 3);
     for (float e : o->matrix.m) EXPECT_EQ(e, 0.0f);
 }
 
-TEST(Lifetime, CreateOverAnExistingRecordReleasesIt) {
+TEST(Lifetime, CreateOverAnExistingRecordReleasesIt)
+{
     Object3D* o = nullptr;
     ASSERT_EQ(object_create(&o, 4, 4), 0);
     ASSERT_EQ(object_create(&o, 8, 2), 0); // the first is freed (the sanitizer build checks)
@@ -37,7 +29,8 @@ TEST(Lifetime, CreateOverAnExistingRecordReleasesIt) {
     object_destroy(&o); // harmless
 }
 
-TEST(Lifetime, EmptyAndFailedCreates) {
+TEST(Lifetime, EmptyAndFailedCreates)
+{
     ObjectPtr empty = make_object(0, 0);
     EXPECT_EQ(empty->vertex_count, 0);
     Object3D* o = nullptr;
@@ -47,7 +40,8 @@ TEST(Lifetime, EmptyAndFailedCreates) {
     EXPECT_EQ(o, nullptr);
 }
 
-TEST(Normals, UnitFaceNormalsAndVertexMeans) {
+TEST(Normals, UnitFaceNormalsAndVertexMeans)
+{
     ObjectPtr o = make_object(5, 3);
     const Vec4 p[5] = {{0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {9, 9, 9, 0}};
     for (int i = 0; i < 5; i++) o->vertices[i].position = p[i];
@@ -77,7 +71,8 @@ TEST(Normals, UnitFaceNormalsAndVertexMeans) {
     EXPECT_EQ(v4.w, 0);
 }
 
-TEST(Normals, ViewNormalsFollowTheTransformedPositions) {
+TEST(Normals, ViewNormalsFollowTheTransformedPositions)
+{
     ObjectPtr o = make_object(3, 1);
     o->vertices[0].transformed = {0, 0, 5, 1};
     o->vertices[1].transformed = {0, 1, 5, 1};
@@ -88,7 +83,8 @@ TEST(Normals, ViewNormalsFollowTheTransformedPositions) {
     EXPECT_EQ(o->vertices[2].transformed_normal.w, 1);
 }
 
-TEST(FindVertex, StrictlyCloserThanEpsilon) {
+TEST(FindVertex, StrictlyCloserThanEpsilon)
+{
     ObjectPtr empty = make_object(0, 0);
     EXPECT_EQ(object_find_vertex(empty.get(), 0, 0, 0, 1, -1, 8), -1);
     ObjectPtr o = make_object(3, 0);
@@ -100,7 +96,8 @@ TEST(FindVertex, StrictlyCloserThanEpsilon) {
     EXPECT_EQ(object_find_vertex(o.get(), 5, 5, 5.25f, 0.1f, -1, 8), 2);
 }
 
-TEST(PlanarTexture, SpansRepeatTimesTheTexture) {
+TEST(PlanarTexture, SpansRepeatTimesTheTexture)
+{
     uint8_t px[64 * 64] = {};
     Image tex{64, 64, px};
     Image* list[2] = {nullptr, &tex};
@@ -124,7 +121,8 @@ TEST(PlanarTexture, SpansRepeatTimesTheTexture) {
     EXPECT_EQ(o->faces[1].uv.v2, 128);
 }
 
-TEST(PlanarTexture, FlatObjectGetsZeroInsteadOfDividingByZero) {
+TEST(PlanarTexture, FlatObjectGetsZeroInsteadOfDividingByZero)
+{
     uint8_t px[16 * 16] = {};
     Image tex{16, 16, px};
     Image* list[1] = {&tex};
@@ -137,7 +135,8 @@ TEST(PlanarTexture, FlatObjectGetsZeroInsteadOfDividingByZero) {
     EXPECT_EQ(o->faces[0].uv.v2, 0);
 }
 
-TEST(Transform, FlagsInOrder) {
+TEST(Transform, FlagsInOrder)
+{
     ObjectPtr o = make_object(1, 1);
     o->vertices[0].position = {1, 2, 3, 0};
     o->vertices[0].normal = {0, 0, 1, 0};

@@ -1,6 +1,7 @@
 // The render list: frustum rejection, near-plane clipping for every clip key, its capacity,
 // and the projection with the back-face flag.
 #include "engine3d/pipeline.h"
+#include "tests/engine3d/object_holder.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -10,36 +11,28 @@
 
 namespace {
 
-struct ObjectDeleter {
-    void operator()(Object3D* o) const { object_destroy(&o); }
-};
-using ObjectPtr = std::unique_ptr<Object3D, ObjectDeleter>;
-
 constexpr float NEAR = 80, FAR = 1000, FOCAL = 400;
 
-void add(Object3D* o) {
-    render_list_add(o, NEAR, FAR, FOCAL, 160, 120);
-}
+void add(Object3D* o) { render_list_add(o, NEAR, FAR, FOCAL, 160, 120); }
 
-ObjectPtr triangle(Vec4 a, Vec4 b, Vec4 c) {
-    Object3D* o = nullptr;
-    EXPECT_EQ(object_create(&o, 3, 1), 0);
+ObjectPtr triangle(Vec4 a, Vec4 b, Vec4 c)
+{
+    ObjectPtr o = make_object(3, 1);
     const Vec4 p[3] = {a, b, c};
     for (int i = 0; i < 3; i++) {
-        o->vertices[i] = Vertex3D{};
         o->vertices[i].transformed = p[i];
         o->vertices[i].light = uint8_t(10 + i);
     }
-    o->faces[0] = Face3D{};
     o->faces[0].vertex0 = 0, o->faces[0].vertex1 = 1, o->faces[0].vertex2 = 2;
     o->faces[0].uv = {0, 0, 100, 10, 31, 100};
     o->faces[0].colour = 42;
-    return ObjectPtr(o);
+    return o;
 }
 
 // Corners of the source face: V0 (0, 0), V1 (10, 0), V2 (0, 10); near ones at z 40, kept
 // ones at z 100, so every cut lies 2/3 of the way from the near corner.
-ObjectPtr keyed(int key) {
+ObjectPtr keyed(int key)
+{
     auto z = [&](int i) { return (key >> (2 * i)) & 1 ? 40.0f : 100.0f; };
     return triangle({0, 0, z(0), 1}, {10, 0, z(1), 1}, {0, 10, z(2), 1});
 }
@@ -50,7 +43,8 @@ struct Expected {
     std::vector<std::string> faces; // corners by name
 };
 
-TEST(NearClip, EveryKeyOfTheTable) {
+TEST(NearClip, EveryKeyOfTheTable)
+{
     const Expected cases[] = {
         {0, {}, {"V0 V1 V2"}},
         {1, {"N01", "N02"}, {"N01 V1 V2", "N02 N01 V2"}},
@@ -113,14 +107,16 @@ TEST(NearClip, EveryKeyOfTheTable) {
     }
 }
 
-TEST(NearClip, TextureCoordinatesTruncateTowardZero) {
+TEST(NearClip, TextureCoordinatesTruncateTowardZero)
+{
     ObjectPtr o = keyed(16); // N20: 31 + trunc(2/3 x -31) = 31 - 20
     render_list_reset();
     add(o.get());
     EXPECT_EQ(render_list_get()->faces[1].uv.u2, 11);
 }
 
-TEST(Rejection, FarAllNearAndOneSide) {
+TEST(Rejection, FarAllNearAndOneSide)
+{
     const struct {
         Vec4 a, b, c;
         int faces;
@@ -143,7 +139,8 @@ TEST(Rejection, FarAllNearAndOneSide) {
     }
 }
 
-TEST(Rejection, ClipCodesOnTheLimits) {
+TEST(Rejection, ClipCodesOnTheLimits)
+{
     ObjectPtr o = triangle({200, -150, 500, 1}, {200.1f, 0, 79.9f, 1}, {0, 0, 1000.5f, 1});
     render_list_reset();
     add(o.get());
@@ -156,7 +153,8 @@ TEST(Rejection, ClipCodesOnTheLimits) {
     EXPECT_EQ(v[2].clip_z, CLIP_HIGH);
 }
 
-TEST(Append, TwiceAndWithoutFaces) {
+TEST(Append, TwiceAndWithoutFaces)
+{
     ObjectPtr o = keyed(0);
     render_list_reset();
     add(o.get());
@@ -171,11 +169,10 @@ TEST(Append, TwiceAndWithoutFaces) {
     EXPECT_EQ(list->face_count, 2);
 }
 
-TEST(Append, StopsAtAFaceBoundaryWhenFull) {
+TEST(Append, StopsAtAFaceBoundaryWhenFull)
+{
     // 2500 faces that each get cut in two, with 3 vertices each: the list fills up.
-    Object3D* raw = nullptr;
-    ASSERT_EQ(object_create(&raw, 3 * 1500, 1500), 0);
-    ObjectPtr o(raw);
+    ObjectPtr o = make_object(3 * 1500, 1500);
     for (int i = 0; i < 1500; i++) {
         for (int k = 0; k < 3; k++) {
             o->vertices[3 * i + k] = Vertex3D{};
@@ -207,7 +204,8 @@ TEST(Append, StopsAtAFaceBoundaryWhenFull) {
     EXPECT_EQ(render_list_dropped_faces(), before + 2000);
 }
 
-TEST(Projection, ScreenOffsetsAndBackFaces) {
+TEST(Projection, ScreenOffsetsAndBackFaces)
+{
     ObjectPtr o = triangle({100, 0, 200, 1}, {0, 50, 400, 1}, {-20, -20, 0, 1});
     o->faces[0].vertex2 = 1;
     render_list_project(o.get(), FOCAL);

@@ -8,6 +8,7 @@
 #include "gfx2d/palette.h"
 #include "raster/draw.h"
 #include "raster/target.h"
+#include "tests/engine3d/object_holder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,16 +21,13 @@
 
 namespace {
 
-struct ObjectDeleter {
-    void operator()(Object3D* o) const { object_destroy(&o); }
-};
-using ObjectPtr = std::unique_ptr<Object3D, ObjectDeleter>;
 struct ImageDeleter {
     void operator()(Image* i) const { image_destroy(&i); }
 };
 using ImagePtr = std::unique_ptr<Image, ImageDeleter>;
 
-ImagePtr make_image(uint32_t w, uint32_t h) {
+ImagePtr make_image(uint32_t w, uint32_t h)
+{
     Image* img = nullptr;
     EXPECT_EQ(image_create(&img, w, h), 0);
     return ImagePtr(img);
@@ -37,7 +35,8 @@ ImagePtr make_image(uint32_t w, uint32_t h) {
 
 // Four ramps of 64 colours from black up: grey, orange, teal, violet - so that the shade
 // table finds darker and brighter versions of every colour.
-Palette make_palette() {
+Palette make_palette()
+{
     const float base[4][3] = {{255, 255, 255}, {255, 150, 40}, {60, 230, 200}, {170, 90, 255}};
     Palette p{};
     for (int i = 0; i < 256; i++) {
@@ -48,7 +47,8 @@ Palette make_palette() {
 }
 
 // A checkerboard of two ramps with a dark border, 64x64.
-ImagePtr make_texture() {
+ImagePtr make_texture()
+{
     ImagePtr t = make_image(64, 64);
     for (int y = 0; y < 64; y++)
         for (int x = 0; x < 64; x++) {
@@ -63,11 +63,10 @@ ImagePtr make_texture() {
 
 // A cube of side 2 centred on the origin, each side cut into n x n squares of two triangles,
 // wound so that the outside faces the viewer; texture coordinates span each side once.
-ObjectPtr make_cube(int n) {
+ObjectPtr make_cube(int n)
+{
     const int per_side = (n + 1) * (n + 1);
-    Object3D* raw = nullptr;
-    EXPECT_EQ(object_create(&raw, 6 * per_side, 6 * n * n * 2), 0);
-    ObjectPtr o(raw);
+    ObjectPtr o = make_object(6 * per_side, 6 * n * n * 2);
     int f = 0;
     for (int side = 0; side < 6; side++) {
         const int axis = side / 2;
@@ -106,10 +105,9 @@ ObjectPtr make_cube(int n) {
 }
 
 // A unit sphere of latitude-longitude bands.
-ObjectPtr make_sphere(int rings, int segments) {
-    Object3D* raw = nullptr;
-    EXPECT_EQ(object_create(&raw, (rings + 1) * (segments + 1), rings * segments * 2), 0);
-    ObjectPtr o(raw);
+ObjectPtr make_sphere(int rings, int segments)
+{
+    ObjectPtr o = make_object((rings + 1) * (segments + 1), rings * segments * 2);
     for (int r = 0; r <= rings; r++)
         for (int s = 0; s <= segments; s++) {
             const float th = 3.14159265f * r / rings, ph = 6.2831853f * s / segments;
@@ -137,10 +135,9 @@ ObjectPtr make_sphere(int rings, int segments) {
 
 // A floor of n x n squares in the plane y = 0 from -1 to 1 in x and z, seen from above; every
 // square spans the texture once.
-ObjectPtr make_floor(int n) {
-    Object3D* raw = nullptr;
-    EXPECT_EQ(object_create(&raw, (n + 1) * (n + 1), n * n * 2), 0);
-    ObjectPtr o(raw);
+ObjectPtr make_floor(int n)
+{
+    ObjectPtr o = make_object((n + 1) * (n + 1), n * n * 2);
     for (int j = 0; j <= n; j++)
         for (int i = 0; i <= n; i++) {
             Vertex3D& v = o->vertices[j * (n + 1) + i];
@@ -167,7 +164,8 @@ ObjectPtr make_floor(int n) {
 
 // Light levels 4..63 from the view-space normals: the light comes from above left, behind
 // the viewer.
-void light_object(Object3D* o) {
+void light_object(Object3D* o)
+{
     const float lx = -0.4f, ly = -0.6f, lz = -0.69f;
     auto level = [&](const Vec4& n) {
         const float d = n.x * lx + n.y * ly + n.z * lz;
@@ -188,7 +186,8 @@ struct Scene {
     ObjectPtr cube = make_cube(3);
     ObjectPtr sphere = make_sphere(12, 20);
 
-    Scene() {
+    Scene()
+    {
         Image* list[1] = {texture.get()};
         object_planar_texture(sphere.get(), list, 0, 2.0f);
         shade_table_build(palette.data(), table.data());
@@ -197,7 +196,8 @@ struct Scene {
     ~Scene() { set_render_target(nullptr, 0, 0); }
 
     // One frame's pipeline up to the projected render list.
-    Object3D* build_frame() {
+    Object3D* build_frame()
+    {
         image_clear(frame.get(), 0);
         Matrix4 view, rotation;
         camera_build_view(0, -60, 0, 1, 1, 1, 0.18f, -0.1f, 0.0f, view, rotation);
@@ -214,7 +214,8 @@ struct Scene {
     }
     // Model matrix: scale, then rotate, then move.
     static void place(Object3D* o, float size, float ax, float ay, float az, float x, float y,
-                      float z) {
+                      float z)
+    {
         Matrix4 r, s, t, rs;
         matrix_rotate(r, ax, ay, az);
         matrix_scale(s, size, size, size);
@@ -222,7 +223,8 @@ struct Scene {
         matrix_translate(t, x, y, z);
         matrix_multiply(rs, t, o->matrix);
     }
-    void add(Object3D* o, const Matrix4& view) {
+    void add(Object3D* o, const Matrix4& view)
+    {
         object_transform(o, view,
                          TRANSFORM_POSITIONS | TRANSFORM_FACE_NORMALS | TRANSFORM_VERTEX_NORMALS);
         // The model scale is 70-1000: bring the normals back to unit length for lighting and
@@ -232,12 +234,14 @@ struct Scene {
         light_object(o);
         render_list_add(o, 80.0f, 5000.0f, 400.0f, 160, 120);
     }
-    static void normalise(Vec4& n) {
+    static void normalise(Vec4& n)
+    {
         const float l = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
         if (l > 0) n.x /= l, n.y /= l, n.z /= l;
     }
 
-    std::vector<uint8_t> rgb() const {
+    std::vector<uint8_t> rgb() const
+    {
         std::vector<uint8_t> out(320 * 240 * 3);
         for (int i = 0; i < 320 * 240; i++)
             for (int c = 0; c < 3; c++) out[3 * i + c] = palette[3 * frame->pixels[i] + c];
@@ -251,7 +255,8 @@ struct Mode {
     std::function<void(Scene&, Object3D*)> draw;
 };
 
-TEST(PipelineGolden, EveryShadingMode) {
+TEST(PipelineGolden, EveryShadingMode)
+{
     Scene sc;
     Image* textures[1] = {sc.texture.get()};
     Image* f = sc.frame.get();
@@ -300,7 +305,8 @@ TEST(PipelineGolden, EveryShadingMode) {
 }
 
 // The floor reaches through the near plane: the render list holds cut faces.
-TEST(PipelineGolden, SceneExercisesTheNearClip) {
+TEST(PipelineGolden, SceneExercisesTheNearClip)
+{
     Scene sc;
     const int64_t dropped = render_list_dropped_faces();
     Object3D* list = sc.build_frame();

@@ -4,31 +4,21 @@
 #include "engine3d/object.h"
 #include "raster/draw.h"
 #include "raster/sort.h"
+#include "tests/engine3d/object_holder.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace {
 
-struct ObjectDeleter {
-    void operator()(Object3D* o) const { object_destroy(&o); }
-};
-using ObjectPtr = std::unique_ptr<Object3D, ObjectDeleter>;
-
-ObjectPtr make_object(int vertices, int faces) {
-    Object3D* o = nullptr;
-    EXPECT_EQ(object_create(&o, vertices, faces), 0);
-    for (int i = 0; i < vertices; i++) o->vertices[i] = Vertex3D{};
-    for (int i = 0; i < faces; i++) o->faces[i] = Face3D{};
-    return ObjectPtr(o);
-}
-
-void set_vertex(Object3D* o, int i, float x, float y, float z, uint8_t light = 0) {
+void set_vertex(Object3D* o, int i, float x, float y, float z, uint8_t light = 0)
+{
     o->vertices[i].transformed = {x, y, z, 1};
     o->vertices[i].light = light;
 }
 
-void set_face(Object3D* o, int i, int a, int b, int c, uint8_t colour, uint8_t visible = 1) {
+void set_face(Object3D* o, int i, int a, int b, int c, uint8_t colour, uint8_t visible = 1)
+{
     Face3D& f = o->faces[i];
     f.vertex0 = a, f.vertex1 = b, f.vertex2 = c;
     f.colour = colour;
@@ -36,7 +26,8 @@ void set_face(Object3D* o, int i, int a, int b, int c, uint8_t colour, uint8_t v
 }
 
 // Two overlapping squares' worth of triangles: face 0 far (depth 300), face 1 near (100).
-ObjectPtr two_layers() {
+ObjectPtr two_layers()
+{
     ObjectPtr o = make_object(6, 2);
     set_vertex(o.get(), 0, -10, -10, 100), set_vertex(o.get(), 1, 10, -10, 100);
     set_vertex(o.get(), 2, -10, 10, 100);
@@ -47,7 +38,8 @@ ObjectPtr two_layers() {
     return o;
 }
 
-TEST(DepthSort, StableAscendingOnTheLowSixteenBits) {
+TEST(DepthSort, StableAscendingOnTheLowSixteenBits)
+{
     Face3D faces[6];
     DepthSortEntry e[6] = {{0x0003, &faces[0]}, {0x10001, &faces[1]},    {0x0002, &faces[2]},
                            {0x0001, &faces[3]}, {0x7fff0003, &faces[4]}, {0x0100, &faces[5]}};
@@ -56,14 +48,16 @@ TEST(DepthSort, StableAscendingOnTheLowSixteenBits) {
     for (int i = 0; i < 6; i++) EXPECT_EQ(e[i].face, &faces[want[i]]) << i;
 }
 
-TEST(DepthSort, NegativeKeysUseTheirLowBits) {
+TEST(DepthSort, NegativeKeysUseTheirLowBits)
+{
     Face3D faces[2];
     DepthSortEntry e[2] = {{-1, &faces[0]}, {0x0000fffe, &faces[1]}}; // 0xffff vs 0xfffe
     sort_faces_by_depth(e, 2);
     EXPECT_EQ(e[0].face, &faces[1]);
 }
 
-TEST(DrawOrder, SortedFarToNear) {
+TEST(DrawOrder, SortedFarToNear)
+{
     Canvas c(320, 240);
     ObjectPtr o = two_layers();
     draw_object_flat(nullptr, o.get(), 160, 120, 1);
@@ -72,7 +66,8 @@ TEST(DrawOrder, SortedFarToNear) {
     EXPECT_EQ(o->sort_buffer[0].key, 0x8000 - 900);
 }
 
-TEST(DrawOrder, SortFlagZeroKeepsStoredOrderWhateverTheKeys) {
+TEST(DrawOrder, SortFlagZeroKeepsStoredOrderWhateverTheKeys)
+{
     Canvas c(320, 240);
     ObjectPtr o = two_layers();
     draw_object_flat(nullptr, o.get(), 160, 120, 1); // leaves keys of a sorted frame behind
@@ -82,7 +77,8 @@ TEST(DrawOrder, SortFlagZeroKeepsStoredOrderWhateverTheKeys) {
     EXPECT_EQ(o->sort_buffer[0].face, &o->faces[0]);
 }
 
-TEST(DrawOrder, DepthsDifferingAboveSixteenBitsCountAsEqual) {
+TEST(DrawOrder, DepthsDifferingAboveSixteenBitsCountAsEqual)
+{
     Canvas c(320, 240);
     ObjectPtr o = two_layers();
     for (int i = 3; i < 6; i++)
@@ -92,7 +88,8 @@ TEST(DrawOrder, DepthsDifferingAboveSixteenBitsCountAsEqual) {
     EXPECT_EQ(c.at(155, 115), 2);
 }
 
-TEST(DrawOrder, InvisibleFacesAreSkippedButOutlinedOnRequest) {
+TEST(DrawOrder, InvisibleFacesAreSkippedButOutlinedOnRequest)
+{
     Canvas c(320, 240);
     ObjectPtr o = two_layers();
     o->faces[0].visible = o->faces[1].visible = 0;
@@ -108,7 +105,8 @@ TEST(DrawOrder, InvisibleFacesAreSkippedButOutlinedOnRequest) {
     EXPECT_EQ(c.at(155, 115), 0); // outlines only
 }
 
-TEST(DrawOrder, BrokenIndicesAndHugeObjectsStayInBounds) {
+TEST(DrawOrder, BrokenIndicesAndHugeObjectsStayInBounds)
+{
     Canvas c(320, 240);
     ObjectPtr o = make_object(DRAW_MAX_VERTICES + 5, DRAW_MAX_FACES + 5);
     for (int i = 0; i < DRAW_MAX_VERTICES + 5; i++) set_vertex(o.get(), i, float(i % 50), 0, 100);
@@ -119,7 +117,8 @@ TEST(DrawOrder, BrokenIndicesAndHugeObjectsStayInBounds) {
     SUCCEED();
 }
 
-TEST(Modes, FlatColours) {
+TEST(Modes, FlatColours)
+{
     Canvas c(320, 240);
     ShadeTable table;
     for (int i = 0; i < SHADE_LEVELS * 256; i++) table[i] = uint8_t(i / 256 + i % 256);
@@ -136,7 +135,8 @@ TEST(Modes, FlatColours) {
     EXPECT_EQ(c.at(155, 115), 80);
 }
 
-TEST(Modes, GouraudRampTakesFourTimesTheVertexLight) {
+TEST(Modes, GouraudRampTakesFourTimesTheVertexLight)
+{
     Canvas c(320, 240);
     ObjectPtr o = two_layers();
     o->faces[1].visible = 0;
@@ -145,7 +145,8 @@ TEST(Modes, GouraudRampTakesFourTimesTheVertexLight) {
     EXPECT_EQ(c.at(155, 115), 40);
 }
 
-TEST(Modes, EnvmapSpansTheTextureByTheNormal) {
+TEST(Modes, EnvmapSpansTheTextureByTheNormal)
+{
     Canvas c(320, 240);
     std::vector<uint8_t> pixels(64 * 64);
     for (int r = 0; r < 64; r++)
@@ -166,7 +167,8 @@ TEST(Modes, EnvmapSpansTheTextureByTheNormal) {
     EXPECT_EQ(c.at(155, 115), 33); // the middle column
 }
 
-TEST(Modes, CentreMovesTheObject) {
+TEST(Modes, CentreMovesTheObject)
+{
     Canvas c(320, 240);
     ObjectPtr o = two_layers();
     draw_object_flat(nullptr, o.get(), 40, 30, 1);

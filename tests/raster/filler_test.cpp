@@ -11,19 +11,19 @@
 namespace {
 
 // texel(c, r): distinct enough that a wrong column or row shows.
-std::vector<uint8_t> make_texture(int size) {
+std::vector<uint8_t> make_texture(int size)
+{
     std::vector<uint8_t> t(size_t(size) * size);
     for (int r = 0; r < size; r++)
         for (int c = 0; c < size; c++) t[size_t(r) * size + c] = uint8_t(c * 7 + r * 13 + 1);
     return t;
 }
 
-int wrap(int c, int size) {
-    return ((c % size) + size) % size;
-}
+int wrap(int c, int size) { return ((c % size) + size) % size; }
 
 // Row n, column c -> c + 3 n: every shade level shows.
-ShadeTable make_table() {
+ShadeTable make_table()
+{
     ShadeTable t;
     for (int n = 0; n < SHADE_LEVELS; n++)
         for (int c = 0; c < 256; c++) t[n * 256 + c] = uint8_t(c + 3 * n);
@@ -34,11 +34,10 @@ ShadeTable make_table() {
 // two, so the 16.16 steps are exact).
 constexpr int W = 128;
 const ScreenTriangle right_triangle{0, 0, W, 0, 0, W};
-bool inside_right_triangle(int x, int y) {
-    return x + y < W - 2;
-}
+bool inside_right_triangle(int x, int y) { return x + y < W - 2; }
 
-TEST(GouraudRamp, InterpolatesTheColourExactly) {
+TEST(GouraudRamp, InterpolatesTheColourExactly)
+{
     Canvas c(80, 80, 255);
     const ScreenTriangle t{0, 0, 64, 0, 0, 64};
     const VertexAttributes a{0, 0, 64, 0, 0, 0};
@@ -48,7 +47,8 @@ TEST(GouraudRamp, InterpolatesTheColourExactly) {
     EXPECT_EQ(c.at(0, 64), 255); // flat top: the bottom row is not drawn
 }
 
-TEST(GouraudShaded, LooksUpTheShadeTable) {
+TEST(GouraudShaded, LooksUpTheShadeTable)
+{
     Canvas c(80, 80);
     const ShadeTable table = make_table();
     const ScreenTriangle t{0, 0, 64, 0, 0, 64};
@@ -60,7 +60,8 @@ TEST(GouraudShaded, LooksUpTheShadeTable) {
 
 // Corners at the first and the last light level: extrapolation along the edges must not read
 // rows outside the table (here the rows hold their own level; guard bytes hold 200).
-TEST(ShadeTable, EdgesNeverReadOutsideTheRows) {
+TEST(ShadeTable, EdgesNeverReadOutsideTheRows)
+{
     struct Guarded {
         uint8_t before[512];
         ShadeTable table;
@@ -84,7 +85,8 @@ TEST(ShadeTable, EdgesNeverReadOutsideTheRows) {
     for (uint8_t p : c.pixels) ASSERT_TRUE(p <= 63 || p == 99) << int(p);
 }
 
-TEST(GouraudRamp, NeedleGetsFiniteSteps) {
+TEST(GouraudRamp, NeedleGetsFiniteSteps)
+{
     // The widest span is one pixel: the per-pixel step must not come from dividing by ~0.
     Canvas c(32, 220, 255);
     const ScreenTriangle t{10, 0, 11, 100, 10, 200};
@@ -98,7 +100,8 @@ TEST(GouraudRamp, NeedleGetsFiniteSteps) {
 
 class AffineWrap : public ::testing::TestWithParam<int> {};
 
-TEST_P(AffineWrap, RepeatsTheTextureBySize) {
+TEST_P(AffineWrap, RepeatsTheTextureBySize)
+{
     const int size = GetParam();
     const std::vector<uint8_t> tex = make_texture(size);
     const int u0 = -300, v0 = -77; // negative: the general size must wrap them too
@@ -113,7 +116,8 @@ TEST_P(AffineWrap, RepeatsTheTextureBySize) {
             }
 }
 
-TEST_P(AffineWrap, ShadedGoesThroughTheTable) {
+TEST_P(AffineWrap, ShadedGoesThroughTheTable)
+{
     const int size = GetParam();
     const std::vector<uint8_t> tex = make_texture(size);
     const ShadeTable table = make_table();
@@ -134,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, AffineWrap, ::testing::Values(256, 128, 64, 32, 
 // At one depth everywhere the perspective filler shows the affine texture, to within float
 // rounding at texel borders; past the first run of 17 pixels the later 16-pixel runs leave it
 // one pixel behind.
-TEST(PerspectiveFill, FlatDepthMatchesAffine) {
+TEST(PerspectiveFill, FlatDepthMatchesAffine)
+{
     std::vector<uint8_t> tex(16 * 16); // texel = column | row << 4
     for (int i = 0; i < 256; i++) tex[i] = uint8_t(i);
     const TextureCoords uv{3, 4, 3 + W, 4, 3, 4 + W};
@@ -154,7 +159,8 @@ TEST(PerspectiveFill, FlatDepthMatchesAffine) {
             }
 }
 
-TEST(PerspectiveFill, DepthBehindTheViewerDrawsNothing) {
+TEST(PerspectiveFill, DepthBehindTheViewerDrawsNothing)
+{
     const std::vector<uint8_t> tex = make_texture(64);
     const TextureCoords uv{0, 0, 64, 0, 0, 64};
     const VertexAttributes a{0, 100, 0, 0, 0, 100};
@@ -165,7 +171,8 @@ TEST(PerspectiveFill, DepthBehindTheViewerDrawsNothing) {
     EXPECT_EQ(c.count(0), W * W);
 }
 
-TEST(PerspectiveFill, ShadedFollowsTheShadeLinearly) {
+TEST(PerspectiveFill, ShadedFollowsTheShadeLinearly)
+{
     const std::vector<uint8_t> tex(64 * 64, 0);
     const ShadeTable table = make_table();
     const TextureCoords uv{0, 0, 64, 0, 0, 64};
@@ -177,7 +184,8 @@ TEST(PerspectiveFill, ShadedFollowsTheShadeLinearly) {
 
 // A span clipped at x = 0 or cut short at the top shows what the unclipped one shows there.
 template <class Draw>
-void expect_clipping_keeps_values(Draw draw) {
+void expect_clipping_keeps_values(Draw draw)
+{
     std::mt19937 rng(3);
     std::uniform_int_distribution<int> d(0, 100);
     for (int n = 0; n < 150; n++) {
@@ -199,14 +207,16 @@ void expect_clipping_keeps_values(Draw draw) {
     }
 }
 
-TEST(Clipping, GouraudStartsWhereTheUnclippedWalkWouldBe) {
+TEST(Clipping, GouraudStartsWhereTheUnclippedWalkWouldBe)
+{
     expect_clipping_keeps_values([](const ScreenTriangle& t) {
         const VertexAttributes a{10, 0, 200, 0, 90, 0};
         fill_gouraud_ramp_triangle(&t, &a);
     });
 }
 
-TEST(Clipping, AffineStartsWhereTheUnclippedWalkWouldBe) {
+TEST(Clipping, AffineStartsWhereTheUnclippedWalkWouldBe)
+{
     const std::vector<uint8_t> tex = make_texture(32);
     const ShadeTable table = make_table();
     expect_clipping_keeps_values([&](const ScreenTriangle& t) {
@@ -223,23 +233,27 @@ struct PerspectiveSpan : ::testing::Test {
     Canvas canvas{64, 1};
     static constexpr float a0 = 0.0f, da = 8.0f, w0 = 1.0f, dw = 0.05f;
 
-    void draw(int length) {
+    void draw(int length)
+    {
         SpanState& s = span_state;
         s.texture = tex.data(), s.texture_size = 256;
         s.a = a0, s.b = 0, s.w = w0, s.da = da, s.db = 0, s.dw = dw;
         s.da16 = 16 * da, s.db16 = 0, s.dw16 = 16 * dw;
         s.shade = s.dshade = 0;
-        span_routine(SPAN_PERSPECTIVE, 256)(0, 0, length - 1);
+        s.span = span_routine(SPAN_PERSPECTIVE, 256);
+        s.span(0, 0, length - 1);
     }
     // The exact u at pixel k in 16.16, as the routine divides it.
-    static int32_t exact_u(int k) {
+    static int32_t exact_u(int k)
+    {
         const float w = w0 + k * dw, a = a0 + k * da;
         return int32_t(a * (65536.0f / w));
     }
     uint8_t texel_at(int32_t u) const { return tex[(u >> 16) & 255]; }
 };
 
-TEST_F(PerspectiveSpan, FirstRunCoversSeventeenPixels) {
+TEST_F(PerspectiveSpan, FirstRunCoversSeventeenPixels)
+{
     const int32_t u0 = exact_u(0);
     const int32_t du = int32_t((int64_t(exact_u(16)) - u0) * 4096 >> 16);
     for (int length : {5, 17, 18}) {
@@ -254,7 +268,8 @@ TEST_F(PerspectiveSpan, FirstRunCoversSeventeenPixels) {
     }
 }
 
-TEST_F(PerspectiveSpan, LaterRunsContinueFromTheSteppedValue) {
+TEST_F(PerspectiveSpan, LaterRunsContinueFromTheSteppedValue)
+{
     const int32_t u0 = exact_u(0);
     const int32_t du1 = int32_t((int64_t(exact_u(16)) - u0) * 4096 >> 16);
     const int32_t u17 = u0 + 17 * du1; // not reset to the exact value
@@ -263,7 +278,8 @@ TEST_F(PerspectiveSpan, LaterRunsContinueFromTheSteppedValue) {
     for (int k = 17; k <= 33; k++) EXPECT_EQ(canvas.at(k, 0), texel_at(u17 + (k - 17) * du2)) << k;
 }
 
-TEST_F(PerspectiveSpan, ClippedSpanIsCutToTheTarget) {
+TEST_F(PerspectiveSpan, ClippedSpanIsCutToTheTarget)
+{
     canvas.clear(255);
     SpanState& s = span_state;
     draw(1); // sets the state
@@ -276,7 +292,8 @@ TEST_F(PerspectiveSpan, ClippedSpanIsCutToTheTarget) {
     EXPECT_EQ(canvas.count(255), 64);
 }
 
-TEST(SpanRoutines, ChosenByTextureSize) {
+TEST(SpanRoutines, ChosenByTextureSize)
+{
     for (int f = 0; f < SPAN_FAMILIES; f++) {
         const auto family = SpanFamily(f);
         EXPECT_NE(span_routine(family, 256), span_routine(family, 128));

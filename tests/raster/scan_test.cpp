@@ -10,34 +10,36 @@
 
 namespace {
 
-ScreenTriangle tri(int x0, int y0, int x1, int y1, int x2, int y2) {
+ScreenTriangle tri(int x0, int y0, int x1, int y1, int x2, int y2)
+{
     return {x0, y0, x1, y1, x2, y2};
 }
 
-void fill(const ScreenTriangle& t, uint8_t c = 1) {
-    fill_flat_triangle(&t, c);
-}
+void fill(const ScreenTriangle& t, uint8_t c = 1) { fill_flat_triangle(&t, c); }
 
 struct Y {
     int32_t y;
 };
 
 // Which corner becomes top, middle and bottom.
-std::string order(int y0, int y1, int y2) {
+std::string order(int y0, int y1, int y2)
+{
     const Y c[3] = {{y0}, {y1}, {y2}};
     const Y *t, *m, *b;
     scan::sort_corners(c, t, m, b);
     return std::to_string(t - c) + std::to_string(m - c) + std::to_string(b - c);
 }
 
-TEST(CornerOrder, DistinctYs) {
+TEST(CornerOrder, DistinctYs)
+{
     EXPECT_EQ(order(0, 5, 9), "012");
     EXPECT_EQ(order(9, 5, 0), "210");
     EXPECT_EQ(order(5, 0, 9), "102");
     EXPECT_EQ(order(5, 9, 0), "201");
 }
 
-TEST(CornerOrder, TiesFollowTheComparisonOrder) {
+TEST(CornerOrder, TiesFollowTheComparisonOrder)
+{
     EXPECT_EQ(order(5, 5, 5), "102"); // corner 1 is top on a tie of 0 and 1
     EXPECT_EQ(order(0, 0, 9), "102");
     EXPECT_EQ(order(9, 0, 0), "120"); // corner 2 is not above the top, but above corner 0
@@ -45,14 +47,16 @@ TEST(CornerOrder, TiesFollowTheComparisonOrder) {
     EXPECT_EQ(order(0, 9, 9), "012"); // corner 2 ties the other: the other stays the middle
 }
 
-TEST(Coverage, FlatBottomDrawsItsBottomRow) {
+TEST(Coverage, FlatBottomDrawsItsBottomRow)
+{
     Canvas c(32, 16);
     fill(tri(0, 0, 10, 10, 0, 10));
     for (int y = 0; y <= 10; y++) EXPECT_EQ(c.span(y), "0.." + std::to_string(y)) << "row " << y;
     EXPECT_EQ(c.span(11), "");
 }
 
-TEST(Coverage, FlatTopLeavesItsBottomRow) {
+TEST(Coverage, FlatTopLeavesItsBottomRow)
+{
     Canvas c(32, 16);
     fill(tri(0, 0, 10, 0, 0, 10));
     for (int y = 0; y < 10; y++)
@@ -60,7 +64,8 @@ TEST(Coverage, FlatTopLeavesItsBottomRow) {
     EXPECT_EQ(c.span(10), "");
 }
 
-TEST(Coverage, GeneralTriangleOwnsRowsTopToBottomMinusOne) {
+TEST(Coverage, GeneralTriangleOwnsRowsTopToBottomMinusOne)
+{
     Canvas c(64, 64);
     fill(tri(20, 5, 40, 30, 2, 50));
     EXPECT_EQ(c.span(4), "");
@@ -70,7 +75,8 @@ TEST(Coverage, GeneralTriangleOwnsRowsTopToBottomMinusOne) {
     for (int y = 5; y < 50; y++) EXPECT_NE(c.span(y), "gap");
 }
 
-TEST(Coverage, SpanEndsAtFloorOfRightEdgePlusSevenEighths) {
+TEST(Coverage, SpanEndsAtFloorOfRightEdgePlusSevenEighths)
+{
     Canvas c(32, 16);
     // Right edge from (10, 0) with a step of exactly 1/8 per row: at row 1 it stands at 10.125.
     fill(tri(0, 0, 10, 0, 11, 8));
@@ -83,7 +89,8 @@ TEST(Coverage, SpanEndsAtFloorOfRightEdgePlusSevenEighths) {
     EXPECT_EQ(c.span(2), "2..11");
 }
 
-TEST(Coverage, SharedEdgesLeaveNoGaps) {
+TEST(Coverage, SharedEdgesLeaveNoGaps)
+{
     Canvas c(64, 64);
     fill(tri(3, 2, 60, 9, 17, 55), 1);
     fill(tri(60, 9, 17, 55, 58, 61), 2);
@@ -109,7 +116,8 @@ TEST(Coverage, SharedEdgesLeaveNoGaps) {
         }
 }
 
-TEST(Coverage, DegenerateTrianglesDrawNothing) {
+TEST(Coverage, DegenerateTrianglesDrawNothing)
+{
     Canvas c(32, 32);
     fill(tri(0, 5, 20, 5, 31, 5)); // one row
     fill(tri(4, 4, 4, 4, 4, 4));   // one point
@@ -119,7 +127,8 @@ TEST(Coverage, DegenerateTrianglesDrawNothing) {
     for (int y = 0; y < 30; y++) EXPECT_EQ(c.span(y), "7..7");
 }
 
-TEST(Coverage, CornerOrderDoesNotChangeCoverage) {
+TEST(Coverage, CornerOrderDoesNotChangeCoverage)
+{
     std::mt19937 rng(5);
     std::uniform_int_distribution<int> d(-20, 80);
     for (int n = 0; n < 200; n++) {
@@ -137,7 +146,8 @@ TEST(Coverage, CornerOrderDoesNotChangeCoverage) {
     }
 }
 
-TEST(Clipping, OutsideTheTargetTouchesNothing) {
+TEST(Clipping, OutsideTheTargetTouchesNothing)
+{
     // A one-row target inside a guarded buffer: nothing may land outside it.
     std::vector<uint8_t> buf(3 * 32, 7);
     set_render_target(buf.data() + 32, 32, 1);
@@ -149,7 +159,8 @@ TEST(Clipping, OutsideTheTargetTouchesNothing) {
     set_render_target(nullptr, 0, 0);
 }
 
-TEST(Clipping, RowWhollyOutsideIsSkippedNotASliver) {
+TEST(Clipping, RowWhollyOutsideIsSkippedNotASliver)
+{
     Canvas c(32, 32);
     fill(tri(-20, 0, -2, 0, -11, 20)); // spans end at x <= -2 + 0.875
     EXPECT_EQ(c.count(1), 0);
@@ -159,7 +170,8 @@ TEST(Clipping, RowWhollyOutsideIsSkippedNotASliver) {
 
 // Clipping at row 0 and column 0 must start exactly where the unclipped walk would be: the
 // same triangle moved by whole pixels covers the same pixels, moved.
-TEST(Clipping, ClippedWalkMatchesTheUnclippedOne) {
+TEST(Clipping, ClippedWalkMatchesTheUnclippedOne)
+{
     std::mt19937 rng(11);
     std::uniform_int_distribution<int> d(0, 120);
     for (int n = 0; n < 300; n++) {
@@ -184,7 +196,8 @@ TEST(Clipping, ClippedWalkMatchesTheUnclippedOne) {
 
 // A triangle entering the target from above with its bottom exactly on row 0 draws that row:
 // the row reached when the walk is advanced onto row 0 is always drawn.
-TEST(Clipping, BottomRowAtRowZero) {
+TEST(Clipping, BottomRowAtRowZero)
+{
     Canvas c(32, 8);
     fill(tri(20, -2, 5, 0, 0, -1)); // lower half reached from above
     EXPECT_NE(c.span(0), "");
@@ -196,7 +209,8 @@ TEST(Clipping, BottomRowAtRowZero) {
     EXPECT_EQ(c.span(4), "");
 }
 
-TEST(Clipping, FarOffCornersAreCutSafely) {
+TEST(Clipping, FarOffCornersAreCutSafely)
+{
     Canvas c(320, 240);
     // Corners far beyond 16.16 range: the visible part is still drawn, nothing overflows.
     fill(tri(-2000000, -1000000, 3000000, -1000000, 160, 3000000));
@@ -214,7 +228,8 @@ TEST(Clipping, FarOffCornersAreCutSafely) {
     EXPECT_GT(c.count(1), 0);
 }
 
-TEST(Clipping, TargetHeightCapsAt1024Rows) {
+TEST(Clipping, TargetHeightCapsAt1024Rows)
+{
     std::vector<uint8_t> buf(4 * 1100, 0);
     set_render_target(buf.data(), 4, 1100);
     EXPECT_EQ(render_target.height, 1024);
