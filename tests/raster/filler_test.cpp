@@ -292,6 +292,51 @@ TEST_F(PerspectiveSpan, ClippedSpanIsCutToTheTarget)
     EXPECT_EQ(canvas.count(255), 64);
 }
 
+// With 1/z constant the perspective routines step u and v exactly, so every pixel shows where
+// the texture wraps - for each size, with negative coordinates too. From the second run on the
+// runs start from the value reached one pixel earlier, as the 17-pixel first run leaves it.
+class PerspectiveWrap : public ::testing::TestWithParam<int> {};
+
+TEST_P(PerspectiveWrap, RepeatsTheTextureBySize)
+{
+    const int size = GetParam();
+    const std::vector<uint8_t> tex = make_texture(size);
+    const ShadeTable table = make_table();
+    Canvas canvas(300, 1);
+    for (bool shaded : {false, true}) {
+        SpanState& s = span_state;
+        s.texture = tex.data(), s.texture_size = size;
+        s.a = -70.25f, s.b = -33.5f, s.w = 1.0f; // u, v in texels while w = 1
+        s.da = 1.5f, s.db = 0.25f, s.dw = 0;
+        s.da16 = 16 * s.da, s.db16 = 16 * s.db, s.dw16 = 0;
+        s.shade = 7 << 16, s.dshade = 0;
+        s.shade_table = table.data();
+        s.span = span_routine(shaded ? SPAN_PERSPECTIVE_SHADED : SPAN_PERSPECTIVE, size);
+        s.span(0, 0, 299);
+        // 16.16 coordinate at pixel k of a value starting at c0 and growing by dc per pixel,
+        // as the runs step it: run r ends on pixel 16 r and aims at the exact value there.
+        auto runs = [](double c0, double dc) {
+            auto exact = [&](int k) { return int64_t((c0 + dc * k) * 65536); };
+            std::vector<int> cols;
+            int64_t c = exact(0);
+            for (int r = 1, x = 0; x < 300; r++) {
+                const int64_t step = (exact(16 * r) - c) / 16;
+                for (; x <= 16 * r && x < 300; x++, c += step) cols.push_back(int(c >> 16));
+            }
+            return cols;
+        };
+        const std::vector<int> us = runs(-70.25, 1.5), vs = runs(-33.5, 0.25);
+        for (int k = 0; k < 300; k++) {
+            const int u = us[k], v = vs[k];
+            const uint8_t texel = tex[wrap(v, size) * size + wrap(u, size)];
+            ASSERT_EQ(canvas.at(k, 0), uint8_t(shaded ? texel + 21 : texel))
+                << "size " << size << " pixel " << k;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, PerspectiveWrap, ::testing::Values(256, 128, 64, 32, 16, 48, 100));
+
 TEST(SpanRoutines, ChosenByTextureSize)
 {
     for (int f = 0; f < SPAN_FAMILIES; f++) {
