@@ -103,7 +103,7 @@ void BM_render_list_frame(benchmark::State& state)
         for (int i = 0; i <= n; i++) {
             Vertex3D& v = land->vertices[j * (n + 1) + i];
             v = Vertex3D{};
-            const float x = float(i - n / 2) * 7, y = float(j - n / 2) * 5;
+            const float x = float(i - n / 2) * 6, y = float(j - n / 2) * 4.4f;
             v.position = {x, y, 20 * std::sin(x * 0.05f) * std::cos(y * 0.04f), 0};
         }
     for (int j = 0, f = 0; j < n; j++)
@@ -129,7 +129,7 @@ void BM_render_list_frame(benchmark::State& state)
     int frame_number = 0;
     for (auto _ : state) {
         Matrix4 view, rotation;
-        const float turn = 0.1f * std::sin(0.01f * float(frame_number++)); // sway, stay in view
+        const float turn = 0.05f * std::sin(0.01f * float(frame_number++)); // sway, stay in view
         camera_build_view(0, 0, -500, 1, 1, 1, 0, turn, 0, view, rotation);
         std::fill(frame.begin(), frame.end(), 0);
         render_list_reset();

@@ -19,9 +19,9 @@ void corners_from(const ScreenTriangle* t, const VertexAttributes* a, Corners* c
     c[2] = {t->x2, t->y2, {a->shade2}, {}};
 }
 
-// Pixel writer: out(shade in 16.16, held) gives the byte; held says whether the span's shade
-// leaves the shade table somewhere.
-template <class Out>
+// out(shade in 16.16, held) gives the byte. With a shade table, held is true_type for spans
+// whose shade leaves the table somewhere.
+template <bool Table, class Out>
 void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out out)
 {
     Corners c[3];
@@ -41,7 +41,7 @@ void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out o
                     shade = fx16_add(shade, dshade);
                 }
             };
-            if (shade_span_in_table(shade, dshade, n))
+            if (!Table || shade_span_in_table(shade, dshade, n))
                 run(std::false_type{});
             else
                 run(std::true_type{});
@@ -57,7 +57,7 @@ void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttribute
                      [](auto* t, auto* a, auto*) { fill_gouraud_ramp_triangle(t, a); });
         return;
     }
-    gouraud_fill(tri, attr, [](int32_t shade, auto) { return uint8_t(fx16_floor(shade)); });
+    gouraud_fill<false>(tri, attr, [](int32_t shade, auto) { return uint8_t(fx16_floor(shade)); });
 }
 
 void fill_gouraud_shaded_triangle(const ScreenTriangle* tri, const VertexAttributes* attr,
@@ -69,7 +69,7 @@ void fill_gouraud_shaded_triangle(const ScreenTriangle* tri, const VertexAttribu
         });
         return;
     }
-    gouraud_fill(tri, attr, [table, colour](int32_t shade, auto held) {
+    gouraud_fill<true>(tri, attr, [table, colour](int32_t shade, auto held) {
         return shade_row<decltype(held)::value>(table->data(), shade)[colour];
     });
 }

@@ -111,6 +111,29 @@ void sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot)
         mid = other, bot = &c[2];
 }
 
+// Flat top (the top and middle corners on one row): both edges start on the top row.
+template <Rounding R, int NI, int NF, class OnHalf, class Row>
+void flat_top(const Corner<NI, NF>* t, const Corner<NI, NF>* m, const Corner<NI, NF>* b,
+              const Edge<NI, NF>& lng, Walk<NI, NF>& w, OnHalf& on_half, Row& row)
+{
+    const Edge<NI, NF> low = edge_steps<R>(*m, *b, b->y - m->y);
+    const Corner<NI, NF>* lc = m->x > t->x ? t : m;
+    const Corner<NI, NF>* rc = lc == t ? m : t;
+    w.left = fx16_from_int(lc->x);
+    w.right = fx16_from_int(rc->x) + FX16_RIGHT_BIAS;
+    w.start(*lc);
+    const bool low_left = low.dx > lng.dx;
+    w.dleft = low_left ? low.dx : lng.dx;
+    w.dq = low_left ? low.dq : lng.dq;
+    w.dright = low_left ? lng.dx : low.dx;
+    on_half(pixel_steps(lng, low, b->y - m->y));
+    int32_t y = t->y;
+    if (y < 0) w.advance(-y), y = 0;
+    const int32_t yend = std::min(b->y, render_target.height);
+    row(y);
+    for (y++; y < yend; y++) w.step(), row(y);
+}
+
 // on_half(const Values& per_pixel_steps), on_row(y, left x, right x, const Values& left values):
 // left x and right x are the floors of the edges, not yet clipped.
 template <Rounding R, int NI, int NF, class OnHalf, class OnRow>
@@ -124,27 +147,9 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
     Walk<NI, NF> w;
     auto row = [&](int32_t y) { on_row(y, fx16_floor(w.left), fx16_floor(w.right), w.q); };
     const Edge<NI, NF> lng = edge_steps<R>(*t, *b, b->y - t->y);
+    if (m->y == t->y) return flat_top<R>(t, m, b, lng, w, on_half, row);
 
-    if (m->y == t->y) { // flat top: both edges start on the top row
-        const Edge<NI, NF> low = edge_steps<R>(*m, *b, b->y - m->y);
-        const Corner<NI, NF>* lc = m->x > t->x ? t : m;
-        const Corner<NI, NF>* rc = lc == t ? m : t;
-        w.left = fx16_from_int(lc->x);
-        w.right = fx16_from_int(rc->x) + FX16_RIGHT_BIAS;
-        w.start(*lc);
-        const bool low_left = low.dx > lng.dx;
-        w.dleft = low_left ? low.dx : lng.dx;
-        w.dq = low_left ? low.dq : lng.dq;
-        w.dright = low_left ? lng.dx : low.dx;
-        on_half(pixel_steps(lng, low, b->y - m->y));
-        int32_t y = t->y;
-        if (y < 0) w.advance(-y), y = 0;
-        const int32_t yend = std::min(b->y, height);
-        row(y);
-        for (y++; y < yend; y++) w.step(), row(y);
-        return;
-    }
-
+    // Upper half: both edges start at the top corner.
     const Edge<NI, NF> up = edge_steps<R>(*t, *m, m->y - t->y);
     const bool short_left = up.dx < lng.dx;
     w.left = fx16_from_int(t->x);
@@ -154,7 +159,6 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
     w.dq = short_left ? up.dq : lng.dq;
     w.dright = short_left ? lng.dx : up.dx;
     on_half(pixel_steps(lng, up, m->y - t->y));
-
     if (m->y < 0) {
         w.advance(m->y - t->y); // the whole upper half lies above the target
     } else {
@@ -167,9 +171,9 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
         for (; y < m->y; y++) row(y), w.step();
         row(m->y); // the middle row always belongs to the upper half
     }
-
     if (b->y == m->y) return;
-    // The short edge goes on from where it stands, now along the lower short edge.
+
+    // Lower half: the short edge goes on from where it stands, along the lower short edge.
     const Edge<NI, NF> low = edge_steps<R>(*m, *b, b->y - m->y);
     if (short_left)
         w.dleft = low.dx, w.dq = low.dq;
