@@ -4,6 +4,8 @@
 #include "driver/clock.h"
 #include "driver/music.h"
 #include "raster/target.h"
+#include "scenes2d/picture.h"
+#include "scenes2d/text.h"
 
 #include <cstdio>
 
@@ -31,22 +33,29 @@ int demo_run(int argc, char** argv, bool ask_sound)
     blank_screen(frame);
     blank_screen(frame);
     blank_screen(frame);
+    text_scene_setup();
     blank_screen(frame);
     music_start();
     blank_screen(frame);
 
     // The show: every scene between two blank steps.
+    picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
+    blank_screen(frame);
+    text_scene_run(frame);
     blank_screen(frame);
     blank_screen(frame);
+    picture_scene(frame, 20, 20, "grafika/dream.pcx");
     blank_screen(frame);
     blank_screen(frame);
+    picture_scene(frame, 20, 20, "grafika/money.pcx");
     blank_screen(frame);
     blank_screen(frame);
-    blank_screen(frame);
+    picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
     blank_screen(frame);
 
     music_stop();
     sound_shutdown();
+    text_scene_release();
     image_destroy(&frame);
     display_close();
 

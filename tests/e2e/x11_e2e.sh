@@ -1,0 +1,318 @@
+#!/usr/bin/env bash
+# End-to-end checks of vantor-x11 under Xvfb; every case starts a server of its own on a free
+# display number.
+#
+# usage: x11_e2e.sh VANTOR_X11 X11_PROBE SHOT_DIR CASE [ARGS]
+#   matrix DEPTH shm|noshm [truecolor]  the four display answers, each with the program (run
+#                                       from an empty directory) and with x11_probe, which checks
+#                                       the window and leaves a screenshot in SHOT_DIR; truecolor
+#                                       asks for a TrueColor default visual at depth 8
+#   refused      the server cannot reach our memory: plain images
+#   nosegment    no shared segment can be had: the image failure
+#   unsupported  a visual the demo cannot serve
+#   lost         the window is killed while the show runs
+#   show DIR     the whole show from the data tree in DIR, to its closing banner
+#   noserver     no X server at all
+#
+# The program is started in an empty directory: without a data tree the show either runs its
+# blank steps to the end or stops at the first file through the fatal path - both with status 0.
+set -uo pipefail
+
+x11=$1 probe=$2 shots=$3 case=$4
+shift 4
+
+work=$(mktemp -d)
+xvfb_pid=
+probe_pid=
+cleanup() {
+    local pid
+    for pid in $probe_pid $xvfb_pid; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+# read_text VARIABLE FILE: the file's exact text, trailing line feeds included.
+read_text() {
+    local t
+    t=$(cat "$2" && printf x)
+    printf -v "$1" '%s' "${t%x}"
+}
+
+BANNER=$'*** vantor6 for LINUX by orsel *** \n'
+PROMPT=$'Choose display mode:\n1. Pixel size 1, Shared Memory Extension ON\n2. Pixel size 2, Shared Memory Extension ON\n3. Pixel size 1, Shared Memory Extension OFF\n4. Pixel size 2, Shared Memory Extension OFF\nType corresponding number : '
+CLOSING=$'*** The show is over - thank you for watching *** \n*** Drawn in software at 320x240 in 256 colours, music played by MikMod *** \n*** See you in the next demo! *** \n'
+SHM_ON=$'INFO: Shared memory extension in use\n'
+SHM_OFF=$'INFO: Shared memory extension not in use\n'
+
+# start_server [unshare --ipc] Xvfb-arguments...: sets DISPLAY once the server is ready.
+start_server() {
+    local launcher=()
+    if [ "$1" = unshare ]; then
+        launcher=(unshare --ipc)
+        shift
+    fi
+    "${launcher[@]}" Xvfb -displayfd 3 -nolisten tcp -noreset "$@" \
+        3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 200); do
+        grep -q '^[0-9][0-9]*$' "$work/display" 2>/dev/null && break
+        if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            cat "$work/xvfb.log" >&2
+            echo "FAIL: Xvfb $* did not start" >&2
+            exit 1
+        fi
+        sleep 0.05
+    done
+    grep -q '^[0-9][0-9]*$' "$work/display" || {
+        echo "FAIL: Xvfb $* did not tell its display number" >&2
+        exit 1
+    }
+    DISPLAY=":$(cat "$work/display")"
+    export DISPLAY
+}
+
+# The INFO line an answer should give: shared memory is asked for by answers 1 and 2 only.
+info_for() { # answer, whether the server takes our segments (yes|no)
+    if [ "$1" -ge 3 ]; then
+        printf ''
+    elif [ "$2" = yes ]; then
+        printf '%s' "$SHM_ON"
+    else
+        printf '%s' "$SHM_OFF"
+    fi
+}
+
+# vantor-x11 with the sound question answered 0 and the display question answered $1.
+check_program() {
+    local answer=$1 info=$2 empty="$work/empty" out err after rest status
+    mkdir -p "$empty"
+    (cd "$empty" && printf '0\n%s\n' "$answer" | timeout 60 "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    read_text out "$work/out"
+    read_text err "$work/err"
+    local what="vantor-x11, answer $answer"
+
+    [ "$status" -eq 0 ] || fail "$what: exit status $status"
+    [ -z "$err" ] || fail "$what: standard error: $err"
+    [[ $out == "$BANNER"* ]] || fail "$what: output does not start with the banner"
+    [[ $out == *"$PROMPT"* ]] || fail "$what: display prompt missing"
+    after=${out##*"$PROMPT"}
+    if [ -n "$info" ]; then
+        [[ $after == "$info"* ]] || fail "$what: expected ${info%$'\n'} after the prompt"
+        [ "$(grep -c 'INFO:' "$work/out")" -eq 1 ] || fail "$what: not exactly one INFO line"
+        rest=${after#"$info"}
+    else
+        [[ $out != *INFO:* ]] || fail "$what: INFO line without shared memory wanted"
+        rest=$after
+    fi
+    # The whole (empty) show and its closing banner, or the fatal path's message alone.
+    if [[ $rest != "$CLOSING" ]] && [[ -z $rest || $rest == *'***'* ]]; then
+        fail "$what: unexpected end of output: $rest"
+    fi
+}
+
+# start_probe ANSWER: x11_probe in hold mode, its standard input on descriptor 7; sets
+# probe_pid, and window once the probe has checked the window (empty if it ended before).
+start_probe() {
+    rm -f "$work/in" "$work/probe.out"
+    mkfifo "$work/in"
+    timeout 60 "$probe" --hold --expect "$work/expected.ppm" <"$work/in" \
+        >"$work/probe.out" 2>"$work/probe.err" &
+    probe_pid=$!
+    exec 7>"$work/in"
+    send_line "$1"
+    window=
+    for _ in $(seq 400); do
+        window=$(sed -n 's/^ready \(0x[0-9a-f]*\)$/\1/p' "$work/probe.out")
+        [ -n "$window" ] && break
+        kill -0 "$probe_pid" 2>/dev/null || break
+        sleep 0.05
+    done
+}
+
+# The probe may be gone already: a failed write must not end this script.
+send_line() {
+    (trap '' PIPE && printf '%s\n' "$1" >&7) 2>/dev/null
+}
+
+# stop_probe [LINE]: sends LINE (if any), ends the probe's input; sets probe_status.
+stop_probe() {
+    [ $# -gt 0 ] && send_line "$1"
+    exec 7>&-
+    wait "$probe_pid"
+    probe_status=$?
+    probe_pid=
+}
+
+# x11_probe with the display question answered $1: window, pixels, palette, screenshot.
+check_probe() {
+    local answer=$1 info=$2 name=$3 compare_shot=$4
+    local pixel_size=$(((answer + 1) % 2 + 1))
+    local width=$((320 * pixel_size)) height=$((240 * pixel_size))
+    local what="x11_probe, answer $answer"
+    start_probe "$answer"
+    if [ -n "$window" ]; then
+        local size
+        size=$(xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
+        [ "$size" = "${width}x${height}" ] || fail "$what: xwininfo says $size"
+        if [ "$compare_shot" = yes ]; then
+            mkdir -p "$shots"
+            if xwd -id "$window" -silent | convert xwd:- "$shots/$name.png"; then
+                # 5-6-5 pixels come back rounded: a small tolerance, no pixel may differ more.
+                local differ
+                differ=$(compare -metric AE -fuzz 4% "$shots/$name.png" "$work/expected.ppm" \
+                    null: 2>&1)
+                [ "$differ" = 0 ] || fail "$what: screenshot differs from the frame: $differ"
+            else
+                fail "$what: no screenshot"
+            fi
+        fi
+    fi
+    stop_probe
+
+    local out expected
+    read_text out "$work/probe.out"
+    expected="$PROMPT$info"
+    [ "$probe_status" -eq 0 ] || fail "$what: exit status $probe_status: ${out#"$expected"}"
+    [[ $out == "$expected"* ]] || fail "$what: prompt or INFO line differs: $out"
+    out=${out#"$expected"}
+    [[ $out == "window ${width}x${height} "*$'\npixels ok\npalette ok\nready '*$'\nclosed\n' ]] ||
+        fail "$what: $out"
+    [ -s "$work/probe.err" ] && fail "$what: standard error: $(cat "$work/probe.err")"
+    return 0
+}
+
+# The window closed under the running show (xkill, as a window manager's close does): the next
+# present ends the program with a message and status 1 instead of Xlib's silent exit.
+check_lost() {
+    local answer=$1 what="lost connection, answer $1" err
+    start_probe "$answer"
+    [ -n "$window" ] || fail "$what: the probe did not get ready"
+    xkill -id "$window" >/dev/null
+    stop_probe present
+    read_text err "$work/probe.err"
+    [ "$probe_status" -eq 1 ] || fail "$what: exit status $probe_status"
+    [ "$err" = "$probe: connection to the X server lost"$'\n' ] ||
+        fail "$what: standard error: $err"
+    [[ $(cat "$work/probe.out") != *closed* ]] || fail "$what: the probe went on after the loss"
+}
+
+case $case in
+matrix)
+    depth=$1 shm=$2 name=depth$1
+    server_args=(-screen 0 "1024x768x$depth")
+    if [ "${3:-}" = truecolor ]; then
+        server_args+=(-cc 4)
+        name+=truecolor
+    fi
+    takes_shm=yes
+    if [ "$shm" = noshm ]; then
+        server_args+=(-extension MIT-SHM)
+        takes_shm=no
+    fi
+    # Screenshots where xwd and convert render the depth faithfully; the probe's own check
+    # covers the others.
+    compare_shot=no
+    [[ $name == depth@(8|16|24) ]] && compare_shot=yes
+    start_server "${server_args[@]}"
+    for answer in 1 2 3 4; do
+        info=$(info_for "$answer" "$takes_shm" && printf x)
+        info=${info%x}
+        check_program "$answer" "$info"
+        check_probe "$answer" "$info" "$name-$shm-answer$answer" "$compare_shot"
+    done
+    ;;
+refused)
+    # A server in an IPC namespace of its own cannot attach our segments, like a server on
+    # another machine: the program goes on with plain images after one INFO line.
+    unshare --ipc true 2>/dev/null || {
+        echo "unshare --ipc is not permitted here: skipped"
+        exit 77
+    }
+    start_server unshare -screen 0 1024x768x24
+    for answer in 1 2; do
+        check_program "$answer" "$SHM_OFF"
+        check_probe "$answer" "$SHM_OFF" "refused-answer$answer" yes
+    done
+    ;;
+nosegment)
+    # No room for a shared segment (a tiny limit in an IPC namespace of the program's own):
+    # the image cannot be had, which ends the program after releasing the window.
+    unshare --ipc sh -c 'echo 4096 >/proc/sys/kernel/shmmax' 2>/dev/null || {
+        echo "no IPC namespace with a limit of its own here: skipped"
+        exit 77
+    }
+    start_server -screen 0 1024x768x16
+    # shellcheck disable=SC2016 # $0 is the inner shell's: the program
+    (cd "$work" && printf '0\n2\n' | timeout 60 unshare --ipc sh -c \
+        'echo 4096 >/proc/sys/kernel/shmmax && exec "$0"' "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    read_text err "$work/err"
+    read_text out "$work/out"
+    [ "$status" -eq 0 ] || fail "no segment: exit status $status"
+    [ -z "$err" ] || fail "no segment: standard error: $err"
+    [[ $out == "$BANNER"*"$PROMPT$SHM_ON"$'Cann\'t allocate image!\n' ]] ||
+        fail "no segment: standard output: $out"
+    ;;
+unsupported)
+    # A DirectColor default visual is neither TrueColor nor 8-bit PseudoColor.
+    start_server -cc 5 -screen 0 1024x768x24
+    (cd "$work" && printf '0\n1\n' | timeout 60 "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    read_text err "$work/err"
+    [ "$status" -eq 255 ] || fail "unsupported visual: exit status $status"
+    [ "$err" = $'This version of the Demo needs TruColor or 8 Bit PseudoColor Display!\n' ] ||
+        fail "unsupported visual: standard error: $err"
+    ;;
+lost)
+    start_server -screen 0 1024x768x24
+    check_lost 1
+    check_lost 4
+    ;;
+show)
+    # The whole show from its data tree, at pixel size 2 with shared memory; a screenshot taken
+    # while the first picture is held must show the picture, not a black window.
+    show_dir=$1
+    start_server -screen 0 1024x768x24
+    (cd "$show_dir" && printf '0\n2\n' | timeout 900 "$x11" >"$work/out" 2>"$work/err") &
+    show_pid=$!
+    sleep 2
+    mkdir -p "$shots"
+    xwd -root -silent | convert xwd:- -crop 640x480+192+144 +repage "$shots/show-title.png"
+    colours=$(convert "$shots/show-title.png" -format %k info:)
+    [ "${colours:-0}" -ge 64 ] || fail "show: the first picture has only ${colours:-0} colours"
+    wait "$show_pid"
+    status=$?
+    read_text out "$work/out"
+    read_text err "$work/err"
+    [ "$status" -eq 0 ] || fail "show: exit status $status"
+    [ -z "$err" ] || fail "show: standard error: $err"
+    [[ $out == "$BANNER"*"$PROMPT$SHM_ON"*"$CLOSING" ]] || fail "show: standard output: $out"
+    ;;
+noserver)
+    unset DISPLAY
+    (cd "$work" && printf '0\n1\n' | timeout 60 "$x11" >"$work/out" 2>"$work/err")
+    status=$?
+    [ "$status" -eq 255 ] || fail "no server: exit status $status"
+    read_text err "$work/err"
+    read_text out "$work/out"
+    [ "$err" = "$x11: cannot connect to X server!"$'\n' ] || fail "no server: standard error: $err"
+    [[ $out == "$BANNER"*"$PROMPT" ]] || fail "no server: standard output: $out"
+    ;;
+*)
+    echo "unknown case $case" >&2
+    exit 2
+    ;;
+esac
+
+[ "$failures" -eq 0 ] && echo "ok: $case $*"
+[ "$failures" -eq 0 ]

@@ -1,0 +1,20 @@
+#include "fake_display.h"
+
+#include "display/display.h"
+#include "driver/clock.h"
+
+#include <cstring>
+
+std::vector<PresentedFrame> fake_display_frames;
+static std::array<uint8_t, 768> fake_palette;
+
+void display_open(int, char**, const char*, int, int) {}
+void display_set_palette(const uint8_t* palette) { std::memcpy(fake_palette.data(), palette, 768); }
+void display_present(const Image* frame)
+{
+    const size_t n = size_t(frame->width) * frame->height;
+    fake_display_frames.push_back(
+        {fake_palette, std::vector<uint8_t>(frame->pixels, frame->pixels + n), clock_now_ms()});
+}
+void display_wait_retrace() {}
+void display_close() {}
