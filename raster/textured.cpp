@@ -20,18 +20,15 @@ template <bool Shaded>
 void affine_fill(const ScreenTriangle* t, const TextureCoords* uv, const VertexAttributes* attr)
 {
     constexpr int NI = Shaded ? 3 : 2;
-    const int32_t s0 = Shaded ? attr->shade0 : 0, s1 = Shaded ? attr->shade1 : 0,
-                  s2 = Shaded ? attr->shade2 : 0;
     scan::Corner<NI, 0> c[3];
-    c[0] = {t->x0, t->y0, {}, {}};
-    c[1] = {t->x1, t->y1, {}, {}};
-    c[2] = {t->x2, t->y2, {}, {}};
+    const int32_t xs[3] = {t->x0, t->x1, t->x2}, ys[3] = {t->y0, t->y1, t->y2};
     const int32_t us[3] = {uv->u0, uv->u1, uv->u2}, vs[3] = {uv->v0, uv->v1, uv->v2};
-    const int32_t ss[3] = {s0, s1, s2};
     for (int k = 0; k < 3; k++) {
+        c[k].x = xs[k], c[k].y = ys[k];
         c[k].i[0] = us[k], c[k].i[1] = vs[k];
-        if constexpr (Shaded) c[k].i[2] = ss[k];
     }
+    if constexpr (Shaded)
+        c[0].i[2] = attr->shade0, c[1].i[2] = attr->shade1, c[2].i[2] = attr->shade2;
     SpanState& s = span_state;
     scan::triangle<scan::Rounding::reciprocal>(
         c,
