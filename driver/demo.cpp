@@ -4,6 +4,7 @@
 #include "driver/clock.h"
 #include "driver/music.h"
 #include "driver/signals.h"
+#include "raster/target.h"
 #include "scenes2d/picture.h"
 #include "scenes2d/text.h"
 
@@ -26,6 +27,7 @@ int demo_run(int argc, char** argv, bool ask_sound)
         display_close();
         return 0;
     }
+    set_render_target(frame->pixels, int32_t(frame->width), int32_t(frame->height));
     music_load("music/vantor6.xm");
 
     // Loading comes first, so the music starts with the first picture.
