@@ -173,7 +173,10 @@ Vec3 surface(const Material& m, const Hit& hit, Vec3 p, Vec3& normal)
     return m.colour;
 }
 
-Vec3 reflect_dir(Vec3 d, Vec3 n) { return d - n * (2 * dot(d, n)); }
+Vec3 reflect_dir(Vec3 d, Vec3 n)
+{
+    return d - n * (2 * dot(d, n));
+}
 
 Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng)
 {

@@ -40,7 +40,10 @@ const char* archive_select(const char* name)
     return archive_name;
 }
 
-const char* archive_selected() { return archive_name; }
+const char* archive_selected()
+{
+    return archive_name;
+}
 
 struct TarPipe {
     FILE* out = nullptr;
@@ -124,7 +127,8 @@ long archive_read_member(const char* archive, const char* member, unsigned char*
     if (kind == ARCHIVE_NONE) return 0;
     const char* flags = kind == ARCHIVE_TGZ ? "-xOzf" : "-xOf";
     if (std::strlen("tar ") + std::strlen(flags) + 1 + std::strlen(archive) + 1 +
-            std::strlen(member) > ARCHIVE_COMMAND_MAX)
+            std::strlen(member) >
+        ARCHIVE_COMMAND_MAX)
         return 0;
 
     const long size = archive_member_size(archive, member);

@@ -14,7 +14,10 @@ static std::vector<uint8_t> rgb;
 static int segment;
 static int frame_in_segment;
 
-void capture_configure(const CaptureSettings& s) { settings = s; }
+void capture_configure(const CaptureSettings& s)
+{
+    settings = s;
+}
 
 uint64_t capture_hash(const uint8_t* data, size_t size)
 {
@@ -55,7 +58,10 @@ void display_open(int, char**, const char*, int width, int height)
     frame_in_segment = 0;
 }
 
-void display_set_palette(const uint8_t* palette) { std::memcpy(capture_palette, palette, 768); }
+void display_set_palette(const uint8_t* palette)
+{
+    std::memcpy(capture_palette, palette, 768);
+}
 
 static void capture_save_png(const Image* frame)
 {
@@ -81,14 +87,16 @@ void display_present(const Image* frame)
 {
     const size_t n = size_t(frame->width) * frame->height;
     rgb.resize(n * 3);
-    for (size_t i = 0; i < n; i++) std::memcpy(&rgb[i * 3], &capture_palette[frame->pixels[i] * 3], 3);
+    for (size_t i = 0; i < n; i++)
+        std::memcpy(&rgb[i * 3], &capture_palette[frame->pixels[i] * 3], 3);
 
     if (settings.print_hashes)
         std::printf("s%02d f%04d %016llx\n", segment, frame_in_segment,
                     static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
     const bool wanted = settings.only_segment < 0 || settings.only_segment == segment;
     const int every = settings.every > 0 ? settings.every : 1;
-    if (!settings.png_dir.empty() && wanted && frame_in_segment % every == 0) capture_save_png(frame);
+    if (!settings.png_dir.empty() && wanted && frame_in_segment % every == 0)
+        capture_save_png(frame);
     frame_in_segment++;
 }
 

@@ -8,11 +8,11 @@
 #include <string>
 
 struct CaptureSettings {
-    std::string png_dir;      // write PNGs here when not empty
-    int every = 1;            // keep every N-th frame of a segment for the PNGs
-    int scale = 1;            // 1: 320x240 pictures, 2: pixels doubled
-    int only_segment = -1;    // PNGs of this segment only (-1: all)
-    bool print_hashes = false; // one line per presented frame on standard output
+    std::string png_dir;         // write PNGs here when not empty
+    int every = 1;               // keep every N-th frame of a segment for the PNGs
+    int scale = 1;               // 1: 320x240 pictures, 2: pixels doubled
+    int only_segment = -1;       // PNGs of this segment only (-1: all)
+    bool print_hashes = false;   // one line per presented frame on standard output
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
 };
 

@@ -44,15 +44,22 @@ int main(int argc, char** argv)
             s.print_hashes = true;
             continue;
         }
-        if (value == nullptr) ok = false;
-        else if (std::strcmp(opt, "--data") == 0) data_dir = value;
-        else if (std::strcmp(opt, "--out") == 0) s.png_dir = value;
-        else if (std::strcmp(opt, "--every") == 0) ok = capture_int_arg(value, 1, 1 << 20, &s.every);
-        else if (std::strcmp(opt, "--segment") == 0) ok = capture_int_arg(value, 0, 1000, &s.only_segment);
-        else if (std::strcmp(opt, "--scale") == 0) ok = capture_int_arg(value, 1, 2, &s.scale);
+        if (value == nullptr)
+            ok = false;
+        else if (std::strcmp(opt, "--data") == 0)
+            data_dir = value;
+        else if (std::strcmp(opt, "--out") == 0)
+            s.png_dir = value;
+        else if (std::strcmp(opt, "--every") == 0)
+            ok = capture_int_arg(value, 1, 1 << 20, &s.every);
+        else if (std::strcmp(opt, "--segment") == 0)
+            ok = capture_int_arg(value, 0, 1000, &s.only_segment);
+        else if (std::strcmp(opt, "--scale") == 0)
+            ok = capture_int_arg(value, 1, 2, &s.scale);
         else if (std::strcmp(opt, "--stop-after") == 0)
             ok = capture_int_arg(value, 0, 1000, &s.stop_after_segment);
-        else ok = false;
+        else
+            ok = false;
         if (!ok) {
             capture_usage(argv[0]);
             return 2;

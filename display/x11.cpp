@@ -49,18 +49,21 @@ static std::array<uint8_t, 256> lookup8;
 static std::array<uint16_t, 256> lookup16;
 static std::array<uint32_t, 256> lookup32;
 
-static bool x11_pseudo_color() {
+static bool x11_pseudo_color()
+{
     return x_visual.c_class == PseudoColor;
 }
 
 // Set-up failures before the image exists: message on standard error, release what is open.
-[[noreturn]] static void x11_fail(const char* message) {
+[[noreturn]] static void x11_fail(const char* message)
+{
     std::fprintf(stderr, "%s", message);
     demo_exit(255);
 }
 
 // How many bits the server's images spend on a pixel of this depth.
-static int x11_bits_per_pixel(int depth) {
+static int x11_bits_per_pixel(int depth)
+{
     int count = 0, bits = 0;
     XPixmapFormatValues* formats = XListPixmapFormats(x_display, &count);
     for (int i = 0; i < count; i++)
@@ -69,7 +72,8 @@ static int x11_bits_per_pixel(int depth) {
     return bits;
 }
 
-static void x11_choose_visual() {
+static void x11_choose_visual()
+{
     XVisualInfo wanted{};
     wanted.visualid = XVisualIDFromVisual(XDefaultVisual(x_display, x_screen));
     int count = 0;
@@ -94,7 +98,8 @@ static void x11_choose_visual() {
         x11_fail("This version of the Demo needs TruColor or 8 Bit PseudoColor Display!\n");
 }
 
-static void x11_create_window(int width, int height) {
+static void x11_create_window(int width, int height)
+{
     const Window root = RootWindow(x_display, x_screen);
     x_colormap = XCreateColormap(x_display, root, x_visual.visual, AllocNone);
 
@@ -113,7 +118,8 @@ static void x11_create_window(int width, int height) {
     }
 }
 
-static void x11_init_colours() {
+static void x11_init_colours()
+{
     if (x11_pseudo_color()) {
         // The private colormap starts as a copy of the default one.
         x_colormap = XCreateColormap(x_display, x_window, x_visual.visual, AllocAll);
@@ -141,7 +147,8 @@ static void x11_init_colours() {
     display_set_palette(grey.data());
 }
 
-static void x11_hide_cursor() {
+static void x11_hide_cursor()
+{
     XColor black{}, exact{};
     XAllocNamedColor(x_display, DefaultColormap(x_display, x_screen), "black", &black, &exact);
     static const char empty_bits[20] = {};
@@ -154,23 +161,27 @@ static void x11_hide_cursor() {
 // Once the server is gone or has refused a request, the connection is never used again: the
 // server frees what we held when we disconnect. Ending through demo_exit stops the music
 // child, which Xlib's own handlers would leave playing.
-[[noreturn]] static void x11_abandon(const char* why) {
+[[noreturn]] static void x11_abandon(const char* why)
+{
     std::fprintf(stderr, "%s: %s\n", program_name, why);
     x_display = nullptr;
     demo_exit(1);
 }
 
-static int x11_io_error(Display*) {
+static int x11_io_error(Display*)
+{
     x11_abandon("connection to the X server lost");
 }
 
-static int x11_protocol_error(Display* display, XErrorEvent* event) {
+static int x11_protocol_error(Display* display, XErrorEvent* event)
+{
     char text[200];
     XGetErrorText(display, event->error_code, text, sizeof text);
     x11_abandon(text);
 }
 
-static void x11_setup(int argc, char** argv, const char* title, int width, int height) {
+static void x11_setup(int argc, char** argv, const char* title, int width, int height)
+{
     program_name = argc > 0 ? argv[0] : "";
     x_display = XOpenDisplay("");
     if (x_display == nullptr) {
@@ -207,7 +218,8 @@ static void x11_setup(int argc, char** argv, const char* title, int width, int h
 }
 
 // The image's pixels are a shared segment (shm_in_use) or a malloc'ed buffer.
-static void x11_image_destroy() {
+static void x11_image_destroy()
+{
     if (x_image == nullptr) return;
     if (!shm_in_use) std::free(x_image->data);
     x_image->data = nullptr;
@@ -220,14 +232,16 @@ static void x11_image_destroy() {
 
 static bool attach_refused;
 
-static int x11_attach_error(Display*, XErrorEvent*) {
+static int x11_attach_error(Display*, XErrorEvent*)
+{
     attach_refused = true;
     return 0;
 }
 
 // Result 0, or -1 no image, -2 no segment, -4 segment not attached here; 1: the server
 // could not attach the segment (a display on another machine), nothing is left over.
-static int x11_image_create_shared(size_t* size) {
+static int x11_image_create_shared(size_t* size)
+{
     x_segment = {};
     x_image = XShmCreateImage(x_display, x_visual.visual, unsigned(x_visual.depth), ZPixmap,
                               nullptr, &x_segment, unsigned(window_width), unsigned(window_height));
@@ -266,7 +280,8 @@ static int x11_image_create_shared(size_t* size) {
     return 1;
 }
 
-static int x11_image_create_plain(size_t* size) {
+static int x11_image_create_plain(size_t* size)
+{
     x_image = XCreateImage(x_display, x_visual.visual, unsigned(x_visual.depth), ZPixmap, 0,
                            nullptr, unsigned(window_width), unsigned(window_height), 32, 0);
     if (x_image == nullptr) return -1;
@@ -281,7 +296,8 @@ static int x11_image_create_plain(size_t* size) {
 
 // The window-size image. A shared image that the server cannot attach falls back to a plain
 // one and turns shared memory off.
-static int x11_image_create() {
+static int x11_image_create()
+{
     size_t size = 0;
     int result = 1;
     if (shm_in_use) {
@@ -293,7 +309,8 @@ static int x11_image_create() {
     return result;
 }
 
-void display_open(int argc, char** argv, const char* title, int width, int height) {
+void display_open(int argc, char** argv, const char* title, int width, int height)
+{
     const int mode = ask_number(MODE_PROMPT, 1, 4);
     const bool shm_wanted = mode <= 2;
     pixel_size = mode % 2 == 1 ? 1 : 2;
@@ -313,7 +330,8 @@ void display_open(int argc, char** argv, const char* title, int width, int heigh
     }
 }
 
-void display_set_palette(const uint8_t* palette) {
+void display_set_palette(const uint8_t* palette)
+{
     if (x_display == nullptr) return;
     if (x11_pseudo_color()) {
         XColor cells[256];
@@ -343,7 +361,8 @@ void display_set_palette(const uint8_t* palette) {
     }
 }
 
-void display_present(const Image* frame) {
+void display_present(const Image* frame)
+{
     if (x_image == nullptr || int(frame->width) != frame_width ||
         int(frame->height) != frame_height)
         return;
@@ -376,7 +395,8 @@ void display_present(const Image* frame) {
 void display_wait_retrace() {}
 
 // Safe at any point: also reached from the fatal path and from failed set-ups.
-void display_close() {
+void display_close()
+{
     if (x_image != nullptr && shm_in_use && x_segment.shmaddr != nullptr) {
         if (x_display != nullptr) XShmDetach(x_display, &x_segment);
         shmdt(x_segment.shmaddr);

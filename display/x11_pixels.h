@@ -19,7 +19,8 @@ struct X11Channels {
     X11Channel red, green, blue;
 };
 
-constexpr X11Channel x11_channel_from_mask(unsigned long mask) {
+constexpr X11Channel x11_channel_from_mask(unsigned long mask)
+{
     X11Channel c;
     if (mask == 0) return c;
     for (; (mask & 1) == 0; mask >>= 1) c.shift++;
@@ -29,7 +30,8 @@ constexpr X11Channel x11_channel_from_mask(unsigned long mask) {
 
 // Keeps the top bits of each 0-255 component that fit its channel (all of them, scaled up,
 // where a channel is wider than 8 bits).
-constexpr uint32_t x11_pixel_value(uint32_t r, uint32_t g, uint32_t b, const X11Channels& c) {
+constexpr uint32_t x11_pixel_value(uint32_t r, uint32_t g, uint32_t b, const X11Channels& c)
+{
     return ((r << c.red.bits) >> 8) << c.red.shift | ((g << c.green.bits) >> 8) << c.green.shift |
            ((b << c.blue.bits) >> 8) << c.blue.shift;
 }
@@ -38,7 +40,8 @@ constexpr uint32_t x11_pixel_value(uint32_t r, uint32_t g, uint32_t b, const X11
 // the entries are stored in the opposite byte order, for a server of the other endianness.
 template <typename T>
 void x11_table_fill(std::array<T, 256>& table, const uint8_t* palette, const X11Channels& c,
-                    bool swap) {
+                    bool swap)
+{
     for (size_t i = 0; i < table.size(); i++) {
         const uint8_t* rgb = palette + 3 * i;
         const uint32_t value = x11_pixel_value(rgb[0], rgb[1], rgb[2], c);
@@ -56,7 +59,8 @@ void x11_table_fill(std::array<T, 256>& table, const uint8_t* palette, const X11
 // is written twice and the finished row is copied once to the row below.
 template <typename T>
 void x11_convert(std::span<const uint8_t> frame, uint32_t width, uint32_t height,
-                 const std::array<T, 256>& table, uint8_t* dst, size_t stride, int pixel_size) {
+                 const std::array<T, 256>& table, uint8_t* dst, size_t stride, int pixel_size)
+{
     const size_t row_bytes = size_t(width) * pixel_size * sizeof(T);
     for (uint32_t y = 0; y < height; y++) {
         const auto src = frame.subspan(size_t(y) * width, width);

@@ -17,4 +17,7 @@ void seed_random();
 
 // Milliseconds to sleep before polling for the rest of a frame: whole tens below the
 // remaining time, none when that is under 10 ms or already negative.
-constexpr int32_t clock_sleep_part(int32_t remaining) { return remaining > 0 ? remaining / 10 * 10 : 0; }
+constexpr int32_t clock_sleep_part(int32_t remaining)
+{
+    return remaining > 0 ? remaining / 10 * 10 : 0;
+}

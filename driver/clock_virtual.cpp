@@ -8,11 +8,20 @@
 static int32_t virtual_now;
 static int32_t scene_start;
 
-int32_t clock_now_ms() { return virtual_now; }
+int32_t clock_now_ms()
+{
+    return virtual_now;
+}
 
-void clock_restart() { scene_start = virtual_now; }
+void clock_restart()
+{
+    scene_start = virtual_now;
+}
 
-int32_t clock_elapsed_ms() { return int32_t(uint32_t(virtual_now) - uint32_t(scene_start)); }
+int32_t clock_elapsed_ms()
+{
+    return int32_t(uint32_t(virtual_now) - uint32_t(scene_start));
+}
 
 int wait_frame(int32_t frame_start, int32_t period)
 {
@@ -22,4 +31,7 @@ int wait_frame(int32_t frame_start, int32_t period)
     return 0;
 }
 
-void seed_random() { srand(1); }
+void seed_random()
+{
+    srand(1);
+}

@@ -17,9 +17,15 @@ int32_t clock_now_ms()
     return int32_t(uint32_t(ts.tv_sec) * 1000u + uint32_t(ts.tv_nsec / 1000000));
 }
 
-void clock_restart() { scene_start = clock_now_ms(); }
+void clock_restart()
+{
+    scene_start = clock_now_ms();
+}
 
-int32_t clock_elapsed_ms() { return int32_t(uint32_t(clock_now_ms()) - uint32_t(scene_start)); }
+int32_t clock_elapsed_ms()
+{
+    return int32_t(uint32_t(clock_now_ms()) - uint32_t(scene_start));
+}
 
 int wait_frame(int32_t frame_start, int32_t period)
 {

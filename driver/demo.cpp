@@ -10,7 +10,10 @@
 
 #include <cstdio>
 
-static void demo_banner(const char* text) { std::printf("*** %s *** \n", text); }
+static void demo_banner(const char* text)
+{
+    std::printf("*** %s *** \n", text);
+}
 
 int demo_run(int argc, char** argv, bool ask_sound)
 {

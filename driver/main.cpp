@@ -2,4 +2,7 @@
 // linked behind display.h.
 #include "driver/demo.h"
 
-int main(int argc, char** argv) { return demo_run(argc, argv, true); }
+int main(int argc, char** argv)
+{
+    return demo_run(argc, argv, true);
+}

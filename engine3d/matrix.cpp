@@ -26,9 +26,18 @@ static void matrix_rotate_plane(Matrix4& m, int p, int q, float angle)
     m.at(q, p) = s, m.at(q, q) = c;
 }
 
-void matrix_rotate_x(Matrix4& m, float angle) { matrix_rotate_plane(m, 1, 2, angle); }
-void matrix_rotate_y(Matrix4& m, float angle) { matrix_rotate_plane(m, 2, 0, angle); }
-void matrix_rotate_z(Matrix4& m, float angle) { matrix_rotate_plane(m, 0, 1, angle); }
+void matrix_rotate_x(Matrix4& m, float angle)
+{
+    matrix_rotate_plane(m, 1, 2, angle);
+}
+void matrix_rotate_y(Matrix4& m, float angle)
+{
+    matrix_rotate_plane(m, 2, 0, angle);
+}
+void matrix_rotate_z(Matrix4& m, float angle)
+{
+    matrix_rotate_plane(m, 0, 1, angle);
+}
 
 void matrix_rotate(Matrix4& m, float ax, float ay, float az)
 {

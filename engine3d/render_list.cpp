@@ -26,7 +26,10 @@ uint8_t clip_code(float v, float low, float high)
     return v < low ? CLIP_LOW : v > high ? CLIP_HIGH : CLIP_INSIDE;
 }
 
-bool corner_in(int32_t index, int32_t count) { return index >= 0 && index < count; }
+bool corner_in(int32_t index, int32_t count)
+{
+    return index >= 0 && index < count;
+}
 
 } // namespace
 
@@ -36,9 +39,15 @@ void render_list_reset()
     render_list.face_count = 0;
 }
 
-Object3D* render_list_get() { return &render_list; }
+Object3D* render_list_get()
+{
+    return &render_list;
+}
 
-int64_t render_list_dropped_faces() { return dropped_faces; }
+int64_t render_list_dropped_faces()
+{
+    return dropped_faces;
+}
 
 void render_list_add(Object3D* object, float near, float far, float focal, int32_t half_width,
                      int32_t half_height)

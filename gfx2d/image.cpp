@@ -34,11 +34,14 @@ void image_clear(Image* img, int colour)
 }
 
 // Ratios below are 10-bit fixed point: 1024 is one source pixel per destination pixel.
-static int64_t blit_ratio(int64_t src_len, int64_t dst_len) { return (src_len * 1024) / dst_len; }
+static int64_t blit_ratio(int64_t src_len, int64_t dst_len)
+{
+    return (src_len * 1024) / dst_len;
+}
 
 void image_blit_scaled(Image* dst, int32_t dx_in, int32_t dy_in, int32_t dw_in, int32_t dh_in,
-                       const Image* src, int32_t sx_in, int32_t sy_in, int32_t sw_in,
-                       int32_t sh_in, int key, int use_key)
+                       const Image* src, int32_t sx_in, int32_t sy_in, int32_t sw_in, int32_t sh_in,
+                       int key, int use_key)
 {
     // 64-bit throughout so that no size can overflow the fixed-point products.
     int64_t dx = dx_in, dy = dy_in, dw = dw_in, dh = dh_in;
@@ -141,8 +144,10 @@ void image_line(Image* img, int x0, int y0, int x1, int y1, int colour)
             continue;
         }
         const double t = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
         if (t0 > t1) return;
     }
     int ax = int(std::lround(x0 + t0 * ddx)), ay = int(std::lround(y0 + t0 * ddy));

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 struct Image {
-    uint32_t width;  // pixels per row, also the row stride
+    uint32_t width; // pixels per row, also the row stride
     uint32_t height;
     uint8_t* pixels; // width * height palette indices, row 0 first
 };

@@ -32,7 +32,8 @@ static uint8_t shade_match(int r, int g, int b)
     int best = 0x7fffffff;
     uint8_t best_index = 0;
     for (int i = 0; i < 256; i++) {
-        const int d = std::abs(rr - shade_squares[3 * i]) + std::abs(gg - shade_squares[3 * i + 1]) +
+        const int d = std::abs(rr - shade_squares[3 * i]) +
+                      std::abs(gg - shade_squares[3 * i + 1]) +
                       std::abs(bb - shade_squares[3 * i + 2]);
         if (d <= best) {
             best = d;

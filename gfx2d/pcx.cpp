@@ -14,7 +14,10 @@ constexpr size_t PCX_PALETTE = 768;
 // decodes to more than 32 bytes per byte of data.
 constexpr size_t PCX_MAX_EXPANSION = 32;
 
-unsigned pcx_u16(const uint8_t* p) { return p[0] | p[1] << 8; }
+unsigned pcx_u16(const uint8_t* p)
+{
+    return p[0] | p[1] << 8;
+}
 
 // The whole file, from the selected archive or from the directory tree.
 long pcx_fetch(const char* path, uint8_t** data)
@@ -100,8 +103,7 @@ int pcx_parse(const char* path, const uint8_t* file, size_t size, uint8_t** pixe
 
 } // namespace
 
-int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width,
-             int32_t* height)
+int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width, int32_t* height)
 {
     uint8_t* file;
     const long size = pcx_fetch(path, &file);

@@ -9,8 +9,7 @@ constexpr int PCX_OK = 5; // what pcx_load_image and pcx_read_palette answer on 
 
 // 0; -1: no file or empty, -2: not the accepted variant, -3: no memory, -4: malformed data.
 // palette, width and height may be null; pixels null asks for the palette and size only.
-int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width,
-             int32_t* height);
+int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width, int32_t* height);
 // PCX_OK, or -1 on any failure (*out is null then).
 int pcx_load_image(const char* path, Image** out, uint8_t* palette);
 int pcx_read_palette(const char* path, uint8_t* palette);

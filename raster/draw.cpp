@@ -29,7 +29,10 @@ int32_t to_int(float v)
 }
 
 // The shade table has 64 rows: light levels beyond the last one stay on it.
-int32_t light_level(uint8_t light) { return std::min<int32_t>(light, SHADE_LEVELS - 1); }
+int32_t light_level(uint8_t light)
+{
+    return std::min<int32_t>(light, SHADE_LEVELS - 1);
+}
 
 int32_t project_vertices(const Object3D* object, int32_t cx, int32_t cy, Shade shade)
 {

@@ -13,12 +13,24 @@ constexpr int32_t FX16_ONE = 1 << FX16_SHIFT;
 // The right edge of every span carries this bias: a span covers floor(L) .. floor(R + 0.875).
 constexpr int32_t FX16_RIGHT_BIAS = 0xE000;
 
-constexpr int32_t fx16_from_int(int32_t v) { return int32_t(uint32_t(v) << FX16_SHIFT); }
-constexpr int32_t fx16_floor(int32_t v) { return v >> FX16_SHIFT; } // arithmetic: the floor
+constexpr int32_t fx16_from_int(int32_t v)
+{
+    return int32_t(uint32_t(v) << FX16_SHIFT);
+}
+constexpr int32_t fx16_floor(int32_t v)
+{
+    return v >> FX16_SHIFT;
+} // arithmetic: the floor
 
 // a + b and a + b * n, wrapping like the 32-bit registers they model.
-constexpr int32_t fx16_add(int32_t a, int32_t b) { return int32_t(uint32_t(a) + uint32_t(b)); }
-constexpr int32_t fx16_sub(int32_t a, int32_t b) { return int32_t(uint32_t(a) - uint32_t(b)); }
+constexpr int32_t fx16_add(int32_t a, int32_t b)
+{
+    return int32_t(uint32_t(a) + uint32_t(b));
+}
+constexpr int32_t fx16_sub(int32_t a, int32_t b)
+{
+    return int32_t(uint32_t(a) - uint32_t(b));
+}
 constexpr int32_t fx16_add_times(int32_t a, int32_t b, int32_t n)
 {
     return int32_t(uint32_t(a) + uint32_t(b) * uint32_t(n));

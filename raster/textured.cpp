@@ -8,7 +8,10 @@
 
 namespace {
 
-bool texture_usable(const uint8_t* texture, int32_t size) { return texture != nullptr && size > 0; }
+bool texture_usable(const uint8_t* texture, int32_t size)
+{
+    return texture != nullptr && size > 0;
+}
 
 bool depths_positive(const VertexAttributes* a)
 {

@@ -30,7 +30,7 @@ bool run(std::initializer_list<const char*> args, const char* dir)
 }
 
 class Archive : public ::testing::Test {
-protected:
+  protected:
     std::string dir;
     std::string tar_path, tgz_path;
 

@@ -17,7 +17,8 @@ constexpr X11Channels RGB101010 = {x11_channel_from_mask(0x3ff00000),
 constexpr X11Channels BGR233 = {x11_channel_from_mask(0x07), x11_channel_from_mask(0x38),
                                 x11_channel_from_mask(0xc0)};
 
-TEST(X11Channels, MasksGiveShiftAndWidth) {
+TEST(X11Channels, MasksGiveShiftAndWidth)
+{
     EXPECT_EQ(RGB565.red.shift, 11);
     EXPECT_EQ(RGB565.red.bits, 5);
     EXPECT_EQ(RGB565.green.shift, 5);
@@ -31,7 +32,8 @@ TEST(X11Channels, MasksGiveShiftAndWidth) {
     EXPECT_EQ(x11_channel_from_mask(0).bits, 0);
 }
 
-TEST(X11Channels, PixelValuesKeepTheTopBits) {
+TEST(X11Channels, PixelValuesKeepTheTopBits)
+{
     EXPECT_EQ(x11_pixel_value(255, 255, 255, RGB565), 0xffffu);
     EXPECT_EQ(x11_pixel_value(255, 0, 0, RGB565), 0xf800u);
     EXPECT_EQ(x11_pixel_value(0x0f, 0x0c, 0x08, RGB565), 0x0861u);
@@ -41,7 +43,8 @@ TEST(X11Channels, PixelValuesKeepTheTopBits) {
     EXPECT_EQ(x11_pixel_value(0, 0, 0x80, BGR233), 0x80u);
 }
 
-TEST(X11Table, EntriesFollowThePaletteAndTheServersByteOrder) {
+TEST(X11Table, EntriesFollowThePaletteAndTheServersByteOrder)
+{
     uint8_t palette[768] = {};
     palette[3] = 255; // entry 1: red
     palette[3 * 255 + 0] = palette[3 * 255 + 1] = palette[3 * 255 + 2] = 255;
@@ -66,7 +69,8 @@ TEST(X11Table, EntriesFollowThePaletteAndTheServersByteOrder) {
 
 // A 3x2 frame into an image with padded rows: each row lands at its stride, the padding stays.
 template <typename T>
-std::vector<T> convert(int pixel_size, size_t stride_entries) {
+std::vector<T> convert(int pixel_size, size_t stride_entries)
+{
     const uint8_t frame[6] = {0, 1, 2, 3, 4, 5};
     std::array<T, 256> table{};
     for (size_t i = 0; i < table.size(); i++) table[i] = T(0x10 + i);
@@ -77,17 +81,20 @@ std::vector<T> convert(int pixel_size, size_t stride_entries) {
 }
 
 template <typename T>
-class X11Convert : public ::testing::Test {};
+class X11Convert : public ::testing::Test {
+};
 using EntryTypes = ::testing::Types<uint8_t, uint16_t, uint32_t>;
 TYPED_TEST_SUITE(X11Convert, EntryTypes);
 
-TYPED_TEST(X11Convert, PixelSizeOneLooksUpEachPixel) {
+TYPED_TEST(X11Convert, PixelSizeOneLooksUpEachPixel)
+{
     using T = TypeParam;
     const std::vector<T> want = {0x10, 0x11, 0x12, 0xee, 0x13, 0x14, 0x15, 0xee};
     EXPECT_EQ(convert<T>(1, 4), want);
 }
 
-TYPED_TEST(X11Convert, PixelSizeTwoMakesTwoByTwoBlocks) {
+TYPED_TEST(X11Convert, PixelSizeTwoMakesTwoByTwoBlocks)
+{
     using T = TypeParam;
     const std::vector<T> want = {
         0x10, 0x10, 0x11, 0x11, 0x12, 0x12, 0xee, //
@@ -98,7 +105,8 @@ TYPED_TEST(X11Convert, PixelSizeTwoMakesTwoByTwoBlocks) {
     EXPECT_EQ(convert<T>(2, 7), want);
 }
 
-TEST(X11Convert, IdentityTableDoublesIndicesUnchanged) {
+TEST(X11Convert, IdentityTableDoublesIndicesUnchanged)
+{
     const uint8_t frame[2] = {7, 200};
     uint8_t image[8] = {};
     x11_convert<uint8_t>(frame, 2, 1, x11_identity_table, image, 4, 2);

@@ -25,14 +25,16 @@ constexpr const char* TITLE = "vantor6 x11 probe";
 
 // Colour blocks of 20x20, a one-pixel border and a single-pixel checkerboard: any pixel
 // doubled, shifted or dropped shows up.
-static uint8_t probe_index(int x, int y) {
+static uint8_t probe_index(int x, int y)
+{
     if (x == 0 || y == 0 || x == FRAME_W - 1 || y == FRAME_H - 1) return 252;
     if (x >= 100 && x < 220 && y >= 100 && y < 140) return (x + y) % 2 != 0 ? 250 : 251;
     return uint8_t(x / 20 + (y / 20) * 16);
 }
 
 // Variant 1 is variant 0 inverted.
-static Palette probe_palette(int variant) {
+static Palette probe_palette(int variant)
+{
     Palette p;
     for (int i = 0; i < 256; i++) {
         p[3 * i] = uint8_t(i * 53 + 11);
@@ -53,7 +55,8 @@ struct Probe {
     int pixel_size = 1;
 };
 
-static bool probe_wait(const auto& done) {
+static bool probe_wait(const auto& done)
+{
     for (int attempt = 0; attempt < 300; attempt++) {
         if (done()) return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -61,7 +64,8 @@ static bool probe_wait(const auto& done) {
     return false;
 }
 
-static Window probe_find_window(Display* display) {
+static Window probe_find_window(Display* display)
+{
     Window root, parent, *children = nullptr;
     unsigned count = 0;
     Window found = 0;
@@ -81,7 +85,8 @@ static Window probe_find_window(Display* display) {
 // Does the screen pixel show colour rgb? TrueColor: each channel holds the top bits of the
 // component. PseudoColor: the pixel is the palette index and the window's colormap holds rgb.
 static bool probe_pixel_matches(const Probe& p, unsigned long pixel, uint8_t index,
-                                const uint8_t* rgb) {
+                                const uint8_t* rgb)
+{
     const Visual* v = p.attributes.visual;
     if (v->c_class == PseudoColor) return pixel == index;
     const unsigned long masks[3] = {v->red_mask, v->green_mask, v->blue_mask};
@@ -95,7 +100,8 @@ static bool probe_pixel_matches(const Probe& p, unsigned long pixel, uint8_t ind
     return true;
 }
 
-static bool probe_colormap_matches(const Probe& p, const Palette& palette) {
+static bool probe_colormap_matches(const Probe& p, const Palette& palette)
+{
     XColor cells[256];
     for (int i = 0; i < 256; i++) cells[i].pixel = static_cast<unsigned long>(i);
     XQueryColors(p.display, p.attributes.colormap, cells, 256);
@@ -107,7 +113,8 @@ static bool probe_colormap_matches(const Probe& p, const Palette& palette) {
 }
 
 // Compares every screen pixel with the frame under palette; describes the first difference.
-static bool probe_window_matches(const Probe& p, const Palette& palette, char* why, size_t size) {
+static bool probe_window_matches(const Probe& p, const Palette& palette, char* why, size_t size)
+{
     const int w = p.attributes.width, h = p.attributes.height;
     XImage* shot =
         XGetImage(p.display, p.window, 0, 0, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
@@ -134,14 +141,16 @@ static bool probe_window_matches(const Probe& p, const Palette& palette, char* w
     return ok;
 }
 
-static bool probe_check_window(const Probe& p, const Palette& palette, const char* what) {
+static bool probe_check_window(const Probe& p, const Palette& palette, const char* what)
+{
     char why[200] = "";
     if (probe_wait([&] { return probe_window_matches(p, palette, why, sizeof why); })) return true;
     std::printf("%s: %s\n", what, why);
     return false;
 }
 
-static bool probe_check_geometry(Probe& p) {
+static bool probe_check_geometry(Probe& p)
+{
     if (!probe_wait([&] {
             p.window = probe_find_window(p.display);
             return p.window != 0 && XGetWindowAttributes(p.display, p.window, &p.attributes) &&
@@ -171,7 +180,8 @@ static bool probe_check_geometry(Probe& p) {
     return true;
 }
 
-static bool probe_write_ppm(const char* path, const Palette& palette, int pixel_size) {
+static bool probe_write_ppm(const char* path, const Palette& palette, int pixel_size)
+{
     FILE* f = std::fopen(path, "wb");
     if (f == nullptr) return false;
     const int w = FRAME_W * pixel_size, h = FRAME_H * pixel_size;
@@ -186,7 +196,8 @@ static bool probe_write_ppm(const char* path, const Palette& palette, int pixel_
     return std::fclose(f) == 0;
 }
 
-static int probe_run(Probe& p, int argc, char** argv, const char* expect_path, bool hold) {
+static int probe_run(Probe& p, int argc, char** argv, const char* expect_path, bool hold)
+{
     display_open(argc, argv, TITLE, FRAME_W, FRAME_H);
     std::fflush(stdout);
 
@@ -239,7 +250,8 @@ static int probe_run(Probe& p, int argc, char** argv, const char* expect_path, b
     return 0;
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const char* expect_path = nullptr;
     bool hold = false;
     for (int i = 1; i < argc; i++) {

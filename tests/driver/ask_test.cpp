@@ -9,7 +9,7 @@ namespace {
 
 // Standard input replaced by the given text for one test.
 class AskNumber : public ::testing::Test {
-protected:
+  protected:
     std::string path = "ask_input_" + std::to_string(getpid());
     void TearDown() override { unlink(path.c_str()); }
 

@@ -13,7 +13,10 @@ namespace {
 
 constexpr float NEAR = 80, FAR = 1000, FOCAL = 400;
 
-void add(Object3D* o) { render_list_add(o, NEAR, FAR, FOCAL, 160, 120); }
+void add(Object3D* o)
+{
+    render_list_add(o, NEAR, FAR, FOCAL, 160, 120);
+}
 
 ObjectPtr triangle(Vec4 a, Vec4 b, Vec4 c)
 {

@@ -19,7 +19,10 @@ ImagePtr make_image(uint32_t w, uint32_t h, uint8_t fill = 0)
     return ImagePtr(img);
 }
 
-uint8_t at(const Image& img, int x, int y) { return img.pixels[y * img.width + x]; }
+uint8_t at(const Image& img, int x, int y)
+{
+    return img.pixels[y * img.width + x];
+}
 
 // A source whose pixel (x, y) is x + 10 y, so every sample shows where it came from.
 ImagePtr make_ramp(uint32_t w, uint32_t h)
@@ -99,17 +102,18 @@ TEST(BlitScaled, RejectedRectanglesDrawNothing)
     ImagePtr src = make_ramp(4, 4);
     ImagePtr dst = make_image(4, 4, 99);
     const int cases[][8] = {
-        {-4, 0, 4, 4, 0, 0, 4, 4},  // wholly left
-        {0, -9, 4, 4, 0, 0, 4, 4},  // wholly above
-        {4, 0, 4, 4, 0, 0, 4, 4},   // starts at the right edge
-        {0, 0, 0, 4, 0, 0, 4, 4},   // empty destination
-        {0, 0, 4, 4, -1, 0, 4, 4},  // source starts left of the picture
-        {0, 0, 4, 4, 4, 0, 4, 4},   // source starts beyond the picture
-        {0, 0, -4, 4, 0, 0, 4, 4},  // negative size
+        {-4, 0, 4, 4, 0, 0, 4, 4}, // wholly left
+        {0, -9, 4, 4, 0, 0, 4, 4}, // wholly above
+        {4, 0, 4, 4, 0, 0, 4, 4},  // starts at the right edge
+        {0, 0, 0, 4, 0, 0, 4, 4},  // empty destination
+        {0, 0, 4, 4, -1, 0, 4, 4}, // source starts left of the picture
+        {0, 0, 4, 4, 4, 0, 4, 4},  // source starts beyond the picture
+        {0, 0, -4, 4, 0, 0, 4, 4}, // negative size
         {0, 0, 4, 4, 0, 0, 4, -4},
     };
     for (const auto& c : cases) {
-        image_blit_scaled(dst.get(), c[0], c[1], c[2], c[3], src.get(), c[4], c[5], c[6], c[7], 0, 0);
+        image_blit_scaled(dst.get(), c[0], c[1], c[2], c[3], src.get(), c[4], c[5], c[6], c[7], 0,
+                          0);
         for (int i = 0; i < 16; i++) ASSERT_EQ(dst->pixels[i], 99);
     }
 }

@@ -31,7 +31,7 @@ Bytes with_palette(Bytes b, bool marker = true)
 }
 
 class PcxFile : public ::testing::Test {
-protected:
+  protected:
     std::string path = "pcx_test_" + std::to_string(getpid()) + ".pcx";
     void TearDown() override { unlink(path.c_str()); }
     void write(const Bytes& b) { ASSERT_EQ(file_write_all(path.c_str(), b.data(), b.size()), 0); }

@@ -19,7 +19,10 @@ std::vector<uint8_t> make_texture(int size)
     return t;
 }
 
-int wrap(int c, int size) { return ((c % size) + size) % size; }
+int wrap(int c, int size)
+{
+    return ((c % size) + size) % size;
+}
 
 // Row n, column c -> c + 3 n: every shade level shows.
 ShadeTable make_table()
@@ -34,7 +37,10 @@ ShadeTable make_table()
 // two, so the 16.16 steps are exact).
 constexpr int W = 128;
 const ScreenTriangle right_triangle{0, 0, W, 0, 0, W};
-bool inside_right_triangle(int x, int y) { return x + y < W - 2; }
+bool inside_right_triangle(int x, int y)
+{
+    return x + y < W - 2;
+}
 
 TEST(GouraudRamp, InterpolatesTheColourExactly)
 {

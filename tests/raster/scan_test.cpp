@@ -15,7 +15,10 @@ ScreenTriangle tri(int x0, int y0, int x1, int y1, int x2, int y2)
     return {x0, y0, x1, y1, x2, y2};
 }
 
-void fill(const ScreenTriangle& t, uint8_t c = 1) { fill_flat_triangle(&t, c); }
+void fill(const ScreenTriangle& t, uint8_t c = 1)
+{
+    fill_flat_triangle(&t, c);
+}
 
 struct Y {
     int32_t y;

@@ -9,7 +9,10 @@ std::vector<PresentedFrame> fake_display_frames;
 static std::array<uint8_t, 768> fake_palette;
 
 void display_open(int, char**, const char*, int, int) {}
-void display_set_palette(const uint8_t* palette) { std::memcpy(fake_palette.data(), palette, 768); }
+void display_set_palette(const uint8_t* palette)
+{
+    std::memcpy(fake_palette.data(), palette, 768);
+}
 void display_present(const Image* frame)
 {
     const size_t n = size_t(frame->width) * frame->height;

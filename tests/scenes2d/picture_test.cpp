@@ -9,7 +9,10 @@
 
 namespace {
 
-uint8_t stripes(uint32_t x, uint32_t y) { return uint8_t((x / 8 + y / 8) % 3); }
+uint8_t stripes(uint32_t x, uint32_t y)
+{
+    return uint8_t((x / 8 + y / 8) % 3);
+}
 
 // Entry 1 is white, entry 2 has a dark channel, a middling one and a zero one.
 std::array<uint8_t, 768> test_palette()
