@@ -1,5 +1,7 @@
 #include "content/raytrace.h"
 
+#include "content/random.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -20,18 +22,6 @@ struct Hit {
     Vec3 axis_point;
     double radius = 0;
     bool cap = false;
-};
-
-// A tiny deterministic generator: the pictures must come out the same on every build.
-struct Random {
-    uint32_t state;
-    double next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return (state >> 8) * (1.0 / 16777216.0);
-    }
 };
 
 void hit_sphere(const Sphere& s, const Ray& r, Hit& hit)
@@ -178,7 +168,7 @@ Vec3 reflect_dir(Vec3 d, Vec3 n)
     return d - n * (2 * dot(d, n));
 }
 
-Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng)
+Vec3 trace(const Scene& scene, const Ray& r, int depth, ContentRandom& rng)
 {
     const Hit hit = intersect(scene, r);
     if (hit.material < 0) return scene.sky(r.dir);
@@ -194,7 +184,7 @@ Vec3 trace(const Scene& scene, const Ray& r, int depth, Random& rng)
         Vec3 target = light.position;
         if (light.size > 0)
             target = target +
-                     Vec3{rng.next() - 0.5, rng.next() - 0.5, rng.next() - 0.5} * (2 * light.size);
+                     Vec3{rng.unit() - 0.5, rng.unit() - 0.5, rng.unit() - 0.5} * (2 * light.size);
         Vec3 to_light = target - p;
         const double distance = length(to_light);
         to_light = to_light * (1 / distance);
@@ -248,14 +238,14 @@ void raytrace_render(const Scene& scene, const Camera& camera, RgbImage& out, in
     const Vec3 up = cross(forward, right);
     const double half = std::tan(camera.fov_degrees * M_PI / 360);
     const double aspect = double(out.height) / out.width;
-    Random rng{0x9e3779b9u};
+    ContentRandom rng{0x9e3779b9u};
     for (int y = 0; y < out.height; y++) {
         for (int x = 0; x < out.width; x++) {
             Vec3 sum;
             for (int sy = 0; sy < samples; sy++) {
                 for (int sx = 0; sx < samples; sx++) {
-                    const double fx = (x + (sx + rng.next()) / samples) / out.width * 2 - 1;
-                    const double fy = 1 - (y + (sy + rng.next()) / samples) / out.height * 2;
+                    const double fx = (x + (sx + rng.unit()) / samples) / out.width * 2 - 1;
+                    const double fy = 1 - (y + (sy + rng.unit()) / samples) / out.height * 2;
                     const Vec3 dir =
                         normalize(forward + right * (fx * half) + up * (fy * half * aspect));
                     sum += trace(scene, {camera.eye, dir}, 0, rng);

@@ -2,6 +2,8 @@
 // tonal instruments from band-limited additive waves in seamless loops.
 #include "content/tune.h"
 
+#include "content/random.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,18 +14,6 @@ constexpr double TWO_PI = 6.283185307179586;
 constexpr double TUNE_C4_HZ = 261.6256;
 constexpr double DRUM_RATE = 44100;
 constexpr double CYMBAL_RATE = 22050;
-
-// A fixed-seed generator: the same sources always give the same samples.
-struct Noise {
-    uint32_t state;
-    double next()
-    {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return double(state) / 2147483648.0 - 1.0;
-    }
-};
 
 // Scales to the given peak (fraction of full scale) and rounds to 16 bits.
 std::vector<int16_t> tune_to_pcm(const std::vector<double>& wave, double peak)
@@ -126,12 +116,12 @@ XmInstrument tune_clap()
     // Three quick noise bursts and a tail, band-limited around 1-5 kHz, over a short body.
     const int frames = int(0.28 * DRUM_RATE);
     std::vector<double> wave(static_cast<size_t>(frames));
-    Noise noise{0x1234567u};
+    ContentRandom noise{0x1234567u};
     double low = 0, high = 0;
     const double a_low = tune_one_pole(5000, DRUM_RATE), a_high = tune_one_pole(900, DRUM_RATE);
     for (int i = 0; i < frames; i++) {
         const double t = i / DRUM_RATE;
-        low += a_low * (noise.next() - low);
+        low += a_low * (noise.noise() - low);
         high += a_high * (low - high);
         const double band = low - high;
         double amp = std::exp(-t / 0.07);
@@ -149,12 +139,12 @@ std::vector<double> tune_hat_wave(double seconds, double decay, uint32_t seed, d
 {
     const int frames = int(seconds * rate);
     std::vector<double> wave(static_cast<size_t>(frames));
-    Noise noise{seed};
+    ContentRandom noise{seed};
     double low = 0;
     const double a = tune_one_pole(7000, rate);
     for (int i = 0; i < frames; i++) {
         const double t = i / rate;
-        const double n = noise.next();
+        const double n = noise.noise();
         low += a * (n - low);
         const double fade = std::min(1.0, (seconds - t) / 0.01);
         wave[size_t(i)] = (n - low) * std::exp(-t / decay) * fade;
