@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/deps.sh test
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=ON -DVANTOR_BENCH=ON >/dev/null
 cmake --build build -j "$(nproc)"
 cd build
 ctest --output-on-failure -j "$(nproc)" "$@"
