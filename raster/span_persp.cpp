@@ -1,4 +1,3 @@
-// Perspective-correct span routines.
 // Perspective-correct span routines: u/z, v/z and 1/z step linearly across the span, and the
 // true u, v come from one divide at the start of every 16-pixel run; within a run u and v
 // step linearly.
