@@ -44,7 +44,8 @@ int file_write_all(const char* path, const void* data, size_t size)
         std::printf("Error opening %s: %s\n", path, std::strerror(errno));
         return -1;
     }
-    const size_t put = std::fwrite(data, 1, size, f);
+    // fwrite must not see a null pointer, even for nothing to write.
+    const size_t put = size > 0 ? std::fwrite(data, 1, size, f) : 0;
     const bool closed = std::fclose(f) == 0;
     if (put != size || !closed) {
         std::printf("File write failure\n");
