@@ -1,8 +1,6 @@
 #include "display/display.h"
 #include "driver/demo.h"
 
-#include <cstring>
-
 Palette screen_palette;
 
 void blank_screen(Image* frame)
