@@ -31,13 +31,6 @@ void mesh_quad(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Tex
     mesh_triangle(mesh, material, i0, i2, i3, t0, t2, t3);
 }
 
-void mesh_quad_tiled(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, double u_repeat,
-                     double v_repeat)
-{
-    mesh_quad(mesh, material, p0, p1, p2, p3, {0, 0}, {u_repeat, 0}, {u_repeat, v_repeat},
-              {0, v_repeat});
-}
-
 void mesh_append(Mesh& mesh, const Mesh& other)
 {
     const int base = int(mesh.vertices.size());
