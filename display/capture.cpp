@@ -1,5 +1,6 @@
 #include "display/capture.h"
 
+#include "display/capture_profile.h"
 #include "display/display.h"
 #include "driver/demo.h"
 #include "engine3d/pipeline.h"
@@ -98,6 +99,13 @@ static void capture_count_holes(const Image* frame)
 
 void display_present(const Image* frame)
 {
+    if (settings.profile) {
+        // Nothing is converted: only the drawing is timed.
+        profile_present_begin(segment);
+        frame_in_segment++;
+        profile_present_end();
+        return;
+    }
     const size_t n = size_t(frame->width) * frame->height;
     rgb.resize(n * 3);
     for (size_t i = 0; i < n; i++)
@@ -122,4 +130,7 @@ void display_wait_retrace()
     frame_in_segment = 0;
 }
 
-void display_close() {}
+void display_close()
+{
+    if (settings.profile) profile_report(settings.profile == 2);
+}

@@ -15,6 +15,7 @@ struct CaptureSettings {
     bool print_hashes = false;   // one line per presented frame on standard output
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
     int holes_sentinel = -1;     // 0-255: count the pixels each frame left undrawn (see below)
+    int profile = 0;             // 1: render times per scene at the end, 2: the same as JSON
 };
 
 void capture_configure(const CaptureSettings& settings);

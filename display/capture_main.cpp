@@ -21,7 +21,9 @@ static void capture_usage(const char* program)
                  "  --hash          print 'sSS fFFFF hash' for every presented frame\n"
                  "  --stop-after S  end the run when segment S is over\n"
                  "  --holes C       print the pixels each frame left undrawn, refilling\n"
-                 "                  the frame with colour index C (0-255) after each present\n",
+                 "                  the frame with colour index C (0-255) after each present\n"
+                 "  --profile       print each scene's render times at the end (ms)\n"
+                 "  --profile-json  the same as one JSON object\n",
                  program);
 }
 
@@ -44,6 +46,10 @@ int main(int argc, char** argv)
         bool ok = true;
         if (std::strcmp(opt, "--hash") == 0) {
             s.print_hashes = true;
+            continue;
+        }
+        if (std::strcmp(opt, "--profile") == 0 || std::strcmp(opt, "--profile-json") == 0) {
+            s.profile = std::strcmp(opt, "--profile") == 0 ? 1 : 2;
             continue;
         }
         if (value == nullptr)
