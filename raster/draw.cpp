@@ -94,10 +94,12 @@ void draw_faces(Object3D* object, int32_t cx, int32_t cy, int sort, Shade shade,
     }
 }
 
+// The fillers read size x size texels with the width as the size: a texture shorter than
+// that is left out.
 const Image* face_texture(Image* const* textures, const Face3D& f)
 {
     const Image* t = textures[f.texture];
-    return t != nullptr && t->pixels != nullptr ? t : nullptr;
+    return t != nullptr && t->pixels != nullptr && t->height >= t->width ? t : nullptr;
 }
 
 // Environment mapping: the view-space normal's x and y, from -1..1, span the texture once.
