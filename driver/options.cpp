@@ -39,7 +39,8 @@ static void options_usage(const char* program)
                 "The vantor6 demo. It asks about the music and the display on the terminal,\n"
                 "then plays the show.\n"
                 "  --data DIR      the show's data tree (default: the current directory when it\n"
-                "                  holds one, else %s)\n"
+                "                  holds one, else the show installed with the program,\n"
+                "                  %s)\n"
                 "%s"
                 "  --help          this text\n"
                 "  --version       the program's version\n",
