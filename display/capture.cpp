@@ -150,13 +150,9 @@ void display_close()
 {
     if (settings.profile) profile_report(settings.profile == 2);
     if (!media_wanted(settings.media)) return;
-    bool ok = media_close(clock_now_ms());
     // The fatal path ends the show early with status 0; a cut-short video is a failure.
-    if (ok && !stopped_on_request && segment < CAPTURE_LAST_SEGMENT) {
-        std::fprintf(stderr, "vantor-capture: the show ended early; the video or sound is "
-                             "incomplete\n");
-        ok = false;
-    }
+    const bool ok =
+        media_close(clock_now_ms(), stopped_on_request || segment >= CAPTURE_LAST_SEGMENT);
     settings.media = {};
     if (!ok) {
         std::fflush(stdout);

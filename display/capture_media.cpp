@@ -162,11 +162,15 @@ bool media_frame(const uint8_t* rgb, int width, int height, int32_t now_ms, bool
     return true;
 }
 
-bool media_close(int32_t now_ms)
+bool media_close(int32_t now_ms, bool complete)
 {
     if (!video_on && !wav_on) return true;
     bool ok = media_flush_pending(now_ms);
-    if (ok && !written_any) {
+    if (ok && !complete) {
+        std::fprintf(stderr, "vantor-capture: the show ended early; the %s is incomplete\n",
+                     video_on ? "video" : "sound");
+        ok = false;
+    } else if (ok && !written_any) {
         std::fprintf(stderr, "vantor-capture: no frame of the show was chosen for the %s\n",
                      video_on ? "video" : "sound");
         ok = false;

@@ -25,8 +25,9 @@ void media_music_start(int32_t now_ms);
 // A frame of width x height RGB bytes presented at now_ms; only wanted frames are written.
 // false once writing has failed (the message is on standard error).
 bool media_frame(const uint8_t* rgb, int width, int height, int32_t now_ms, bool wanted);
-// Writes the last frame up to now_ms and finishes the files; true when all went well.
-bool media_close(int32_t now_ms);
+// Writes the last frame up to now_ms and finishes the files; true when all went well. A show
+// that did not reach its planned end (complete false) leaves incomplete files: a failure.
+bool media_close(int32_t now_ms, bool complete);
 
 // Output frames and samples from the start of the video to t milliseconds into it: the
 // frame and sample counts of all frames so far, which keeps the two in step to the end.

@@ -3,7 +3,7 @@
 # music starts and the first picture (60 frames of 50 ms). ffprobe must see H.264 video at
 # 960x720 and an audio stream lasting the frames' time; the music must be audible; a decoded
 # frame must be the capture's PNG of that frame, tripled, and no other frame of the fade. Then
-# the failures: ffmpeg missing, an output ffmpeg cannot write, a bad file name.
+# the failures: ffmpeg missing, an output ffmpeg cannot write, a show cut short, a bad name.
 # Usage: video_export.sh VANTOR_CAPTURE SHOW_DIR
 set -uo pipefail
 capture=$(realpath "$1")
@@ -74,6 +74,17 @@ status=$?
 [ "$status" -eq 1 ] || fail "unwritable output: status $status: $(cat err.txt)"
 grep -q 'ffmpeg failed' err.txt || fail "unwritable output: $(cat err.txt)"
 pgrep -f "$work/nodir" >/dev/null && fail "unwritable output: ffmpeg still runs"
+
+# A picture missing from the tree: the show ends early through the fatal path, whose status
+# is 0 for the real programs; the sound file is incomplete, so the export fails.
+mkdir -p broken/grafika
+ln -s "$show"/music "$show"/3d broken/
+for f in "$show"/grafika/*; do [ "${f##*/}" = pingu3.pcx ] || ln -s "$f" broken/grafika/; done
+"$capture" --data broken --wav early.wav >out.txt 2>err.txt
+status=$?
+[ "$status" -eq 1 ] || fail "show cut short: status $status"
+grep -q "Cann't load image grafika/pingu3.pcx" out.txt || fail "show cut short: $(cat out.txt)"
+grep -q 'ended early' err.txt || fail "show cut short: $(cat err.txt)"
 
 "$capture" --video show.avi >/dev/null 2>err.txt
 [ $? -eq 2 ] && grep -q '.mkv or .mp4' err.txt || fail "bad name: $(cat err.txt)"
