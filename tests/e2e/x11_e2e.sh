@@ -13,7 +13,7 @@
 #   lost         the window is killed while the show runs
 #   show DIR     the whole show from the data tree in DIR, to its closing banner
 #   noserver     no X server at all
-#   scale        --scale 3: the window shows the frame tripled; resized, the picture moves
+#   scale DEPTH  --scale 3: the window shows the frame tripled; resized, the picture moves
 #                to the middle at the largest scale that fits, black around it
 #   fullscreen   --fullscreen: the whole screen, the frame centred at the largest scale
 #
@@ -244,7 +244,7 @@ check_resizable() {
 
 case $case in
 scale)
-    start_server -screen 0 1024x768x24
+    start_server -screen 0 "1024x768x$1"
     probe_args=(--scale 3)
     check_resizable 1 960x720 700x500
     check_resizable 3 960x720
