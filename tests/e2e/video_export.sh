@@ -60,6 +60,13 @@ above "$own" 35 || fail "decoded frame 10 differs from its PNG: PSNR $own dB"
 above "$own" "$before" && above "$own" "$after" ||
     fail "decoded frame 10 is closer to a neighbour: $own dB, frame 9 $before, frame 11 $after"
 
+# A segment alone has the music the show plays under it: the text pages' sound on their own
+# is, sample for sample, the end of the sound of the first picture and the text pages.
+"$capture" --data "$show" --segment 6-7 --stop-after 7 --wav both.wav >/dev/null 2>&1
+"$capture" --data "$show" --segment 7 --stop-after 7 --wav pages.wav >/dev/null 2>&1
+cmp -s <(tail -c +$((44 + 44100 * 4 * 3 + 1)) both.wav) <(tail -c +45 pages.wav) ||
+    fail "the text pages alone do not have the music the show plays under them"
+
 # No ffmpeg on the path: a clear message, status 1, no file.
 PATH=/nonexistent "$capture" --data "$show" --stop-after 6 --video none.mp4 >/dev/null 2>err.txt
 status=$?
