@@ -64,6 +64,7 @@ above "$own" "$before" && above "$own" "$after" ||
 # is, sample for sample, the end of the sound of the first picture and the text pages.
 "$capture" --data "$show" --segment 6-7 --stop-after 7 --wav both.wav >/dev/null 2>&1
 "$capture" --data "$show" --segment 7 --stop-after 7 --wav pages.wav >/dev/null 2>&1
+[ "$(stat -c %s pages.wav)" -gt $((44100 * 4 * 30)) ] || fail "the text pages' sound is short"
 cmp -s <(tail -c +$((44 + 44100 * 4 * 3 + 1)) both.wav) <(tail -c +45 pages.wav) ||
     fail "the text pages alone do not have the music the show plays under them"
 
