@@ -112,7 +112,8 @@ static void wav_header(uint8_t header[44], uint64_t data_bytes)
 bool wav_open(WavFile* wav, const char* path)
 {
     wav->data_bytes = 0;
-    wav->file = std::fopen(path, "wb");
+    // Not handed on to the encoder child ("e": close on exec).
+    wav->file = std::fopen(path, "wbe");
     if (wav->file == nullptr) return false;
     uint8_t header[44];
     wav_header(header, 0);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <strings.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,10 +24,11 @@ constexpr int FFMPEG_AUDIO_FD = 4;
 
 static bool ffmpeg_is_mp4(const std::string& path)
 {
-    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".mp4") == 0;
+    return path.size() >= 4 && strcasecmp(path.c_str() + path.size() - 4, ".mp4") == 0;
 }
 
-std::vector<std::string> ffmpeg_arguments(const FfmpegJob& job)
+// The argument vector the child is started with.
+static std::vector<std::string> ffmpeg_arguments(const FfmpegJob& job)
 {
     std::vector<std::string> a = {"ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y"};
     // Both inputs are fully described here, so ffmpeg need not read ahead to learn them: while
@@ -60,6 +62,8 @@ std::vector<std::string> ffmpeg_arguments(const FfmpegJob& job)
         _exit(127);
     close(v);
     close(au);
+    // Whatever else is open here (the WAV file, the harness's descriptors) is not ffmpeg's.
+    close_range(FFMPEG_AUDIO_FD + 1, ~0u, CLOSE_RANGE_CLOEXEC);
     const int null_fd = open("/dev/null", O_RDWR);
     if (null_fd >= 0) {
         dup2(null_fd, STDIN_FILENO);

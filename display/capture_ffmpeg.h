@@ -14,8 +14,6 @@ struct FfmpegJob {
     int sample_rate = 0;
 };
 
-// The argument vector the child is started with.
-std::vector<std::string> ffmpeg_arguments(const FfmpegJob& job);
 // Starts the encoder; false with a message on standard error (ffmpeg missing, no pipes).
 bool ffmpeg_start(const FfmpegJob& job);
 // One frame of width x height RGB bytes, and the samples that go with it. The samples are

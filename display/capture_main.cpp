@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -56,7 +57,7 @@ static bool capture_segments_arg(const char* text, int* first, int* last)
 static bool capture_ends_with(const std::string& text, const char* suffix)
 {
     const size_t n = std::strlen(suffix);
-    return text.size() >= n && text.compare(text.size() - n, n, suffix) == 0;
+    return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, suffix) == 0;
 }
 
 // The run changes into the data tree: output names are taken from where the user is.
