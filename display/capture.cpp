@@ -19,6 +19,7 @@ static std::vector<uint8_t> rgb;
 static int segment;
 static int frame_in_segment;
 static bool stopped_on_request;
+static bool show_finished;
 
 void capture_configure(const CaptureSettings& s)
 {
@@ -143,7 +144,11 @@ void display_wait_retrace()
     }
     segment++;
     frame_in_segment = 0;
-    if (segment == CAPTURE_MUSIC_SEGMENT) media_music_start(clock_now_ms());
+}
+
+void capture_show_finished()
+{
+    show_finished = true;
 }
 
 void display_close()
@@ -151,8 +156,7 @@ void display_close()
     if (settings.profile) profile_report(settings.profile == 2);
     if (!media_wanted(settings.media)) return;
     // The fatal path ends the show early with status 0; a cut-short video is a failure.
-    const bool ok =
-        media_close(clock_now_ms(), stopped_on_request || segment >= CAPTURE_LAST_SEGMENT);
+    const bool ok = media_close(clock_now_ms(), stopped_on_request || show_finished);
     settings.media = {};
     if (!ok) {
         std::fflush(stdout);

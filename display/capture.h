@@ -22,14 +22,12 @@ struct CaptureSettings {
     MediaSettings media;         // the video and the WAV file
 };
 
-// Where the sequence starts and stops the music, counted in blank steps: the music starts
-// after the fifth (before the first picture) and stops after the fourteenth, the last.
-constexpr int CAPTURE_MUSIC_SEGMENT = 5;
-constexpr int CAPTURE_LAST_SEGMENT = 14;
 // The module, relative to the data tree.
 constexpr const char* CAPTURE_MUSIC_PATH = "music/vantor6.xm";
 
 void capture_configure(const CaptureSettings& settings);
+// The sequence stopped the music: the whole show has been presented.
+void capture_show_finished();
 
 // Finding undrawn pixels: after every present the frame is filled with the sentinel index, and
 // the next present counts the pixels that still hold it, printing "sSS fFFFF holes N dropped D"

@@ -160,5 +160,5 @@ int main(int argc, char** argv)
     }
     if (!demo_enter_data(data_dir, argv[0])) return 2;
     capture_configure(s);
-    return demo_run(1, argv, false);
+    return demo_run(1, argv);
 }

@@ -18,13 +18,12 @@ static void demo_banner(const char* text)
     std::printf("*** %s *** \n", text);
 }
 
-int demo_run(int argc, char** argv, bool ask_sound)
+int demo_run(int argc, char** argv)
 {
-    // The real programs end on SIGINT, SIGTERM and SIGHUP through the fatal-error path;
-    // the headless capture has nothing to restore and keeps the default actions.
-    if (ask_sound) demo_signals_install();
+    // The real programs end on SIGINT, SIGTERM and SIGHUP through the fatal-error path.
+    demo_signals_install();
     demo_banner(DEMO_TITLE);
-    if (ask_sound) sound_setup();
+    sound_setup();
     display_open(argc, argv, DEMO_TITLE, FRAME_WIDTH, FRAME_HEIGHT);
     trig_tables_init();
     seed_random();

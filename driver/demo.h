@@ -14,9 +14,9 @@ constexpr uint32_t FRAME_HEIGHT = 240;
 // Black palette, cleared frame, present, wait for retrace.
 void blank_screen(Image* frame);
 
-// The whole run. With ask_sound false the sound questions are skipped and the show is
-// silent (the capture program). Returns the program's exit status.
-int demo_run(int argc, char** argv, bool ask_sound);
+// The whole run; the program's exit status. What the music and the signals do is the linked
+// music variant's: the real child and handlers, or the capture's silent stand-ins.
+int demo_run(int argc, char** argv);
 
 // Releases what is open - display, music child, sound library - and ends the process.
 [[noreturn]] void demo_exit(int status);

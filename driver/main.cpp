@@ -7,5 +7,5 @@ int main(int argc, char** argv)
 {
     const int status = demo_options(argc, argv);
     if (status >= 0) return status;
-    return demo_run(argc, argv, true);
+    return demo_run(argc, argv);
 }

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <set>
+#include <unistd.h>
 
 namespace {
 
@@ -120,7 +121,9 @@ TEST_F(TextPages, LettersWithASoftEdgeOnBlack)
 
 TEST(ShowPictures, WrittenAsFullScreenPicturesTheSameEveryTime)
 {
-    const std::string root = std::filesystem::temp_directory_path() / "vantor-pictures-test";
+    // One folder per run: another build's tests may be writing theirs at the same time.
+    const std::string root = std::filesystem::temp_directory_path() /
+                             ("vantor-pictures-test-" + std::to_string(getpid()));
     std::filesystem::remove_all(root);
     std::filesystem::create_directories(root);
     ASSERT_TRUE(content_write_pictures(root));
