@@ -1,0 +1,264 @@
+// The land's ground: rolling hills that flatten along the roads, by the houses and round the
+// lake, cut into 8-unit blocks. Blocks that a road or the lake touches are cut finer (2-unit
+// cells, each cell split along the diagonal that follows the road) and every triangle goes to
+// the grass, a road or the lake bed, so the roads lie in the ground without overlapping it;
+// the other blocks are fans that meet their finer neighbours vertex for vertex (no cracks).
+#include "content/land.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <map>
+#include <tuple>
+
+namespace {
+
+constexpr double PI = 3.14159265358979323846;
+
+// The roads' centre lines, as the flight drives them.
+constexpr LandPoint road_north[] = {{99.2, 0.0},  {84.0, 0.0},   {84.0, 24.0},  {49.0, 63.0},
+                                    {-7.0, 63.0}, {-23.0, 60.6}, {-47.0, 60.6}, {-42.0, 44.8},
+                                    {-41.0, 9.6}, {-41.0, -7.0}};
+constexpr LandPoint road_south[] = {
+    {-41.0, 44.8},  {4.0, 44.8},    {4.0, 4.2},    {-21.0, 4.2},  {-21.0, -15.2}, {4.0, -15.2},
+    {4.4, -75.2},   {4.0, -87.2},   {-6.8, -89.2}, {-6.8, -57.6}, {-30.8, -57.6}, {-42.8, -69.6},
+    {-66.8, -69.6}, {-76.4, -41.6}, {-89.4, -9.2}, {-65.4, 4.2},  {4.8, 4.2}};
+
+double segment_distance(LandPoint p, LandPoint a, LandPoint b)
+{
+    const double ex = b.x - a.x, ez = b.z - a.z;
+    const double t =
+        std::clamp(((p.x - a.x) * ex + (p.z - a.z) * ez) / (ex * ex + ez * ez), 0.0, 1.0);
+    return std::hypot(p.x - a.x - t * ex, p.z - a.z - t * ez);
+}
+
+template <size_t N>
+double polyline_distance(LandPoint p, const LandPoint (&line)[N])
+{
+    double d = 1e9;
+    for (size_t i = 0; i + 1 < N; i++) d = std::min(d, segment_distance(p, line[i], line[i + 1]));
+    return d;
+}
+
+double lake_radius(double angle)
+{
+    return 8.0 + 1.3 * std::sin(3 * angle + 1.0) + 0.7 * std::sin(5 * angle);
+}
+
+// How far inside the lake's shore (negative outside).
+double lake_depth(double x, double z)
+{
+    const double dx = x - LAND_LAKE_CENTRE.x, dz = z - LAND_LAKE_CENTRE.z;
+    return lake_radius(std::atan2(dz, dx)) - std::hypot(dx, dz);
+}
+
+} // namespace
+
+// The mountains' foot: every eye position of the flight lies at least six units inside, and
+// every part of it stays nearer than the far distance from every eye that looks at it.
+const LandPoint land_ring[20] = {{105.3, 0.0},   {105.0, 1.9},   {90.8, 29.7},   {52.6, 67.9},
+                                 {50.9, 68.8},   {8.6, 75.5},    {-48.9, 66.4},  {-50.6, 65.5},
+                                 {-65.8, 50.3},  {-95.1, -7.3},  {-95.4, -9.2},  {-91.4, -34.5},
+                                 {-71.7, -73.2}, {-70.4, -74.5}, {-39.9, -90.0}, {-6.8, -95.3},
+                                 {5.1, -93.4},   {23.9, -83.8},  {104.1, -3.6},  {105.0, -1.9}};
+const LandPoint land_ring_centre = {5.0, -12.0};
+
+double land_road_distance(double x, double z, int* road)
+{
+    const double a = polyline_distance({x, z}, road_north),
+                 b = polyline_distance({x, z}, road_south);
+    if (road != nullptr) *road = a <= b ? 0 : 1;
+    return std::min(a, b);
+}
+
+bool land_inside_ring(double x, double z, double margin)
+{
+    constexpr int n = int(std::size(land_ring));
+    for (int i = 0; i < n; i++) {
+        const LandPoint a = land_ring[i], b = land_ring[(i + 1) % n];
+        const double ex = b.x - a.x, ez = b.z - a.z, len = std::hypot(ex, ez);
+        if (len < 1e-9) continue;
+        if ((ex * (z - a.z) - ez * (x - a.x)) / len < margin) return false; // inside is left
+    }
+    return true;
+}
+
+bool land_in_lake(double x, double z)
+{
+    return lake_depth(x, z) > 0;
+}
+
+double land_ground_height(double x, double z)
+{
+    double open = land_road_distance(x, z) - LAND_ROAD_HALF_WIDTH;
+    open = std::min(open, -lake_depth(x, z));
+    for (const LandPoint& h : land_house_sites)
+        open = std::min(open, std::hypot(x - h.x, z - h.z) - 7);
+    const double hills = 2.0 * (1 + std::sin(0.061 * x + 0.7) * std::sin(0.077 * z + 1.9)) +
+                         1.0 * (1 + std::sin(0.13 * x - 0.09 * z + 0.4));
+    // Higher towards the mountains' foot.
+    const double rim =
+        std::max(std::abs(x - land_ring_centre.x) / 100.0, std::abs(z - land_ring_centre.z) / 85.0);
+    const double lift = 7.0 * smoothstep(0.6, 1.0, rim);
+    if (open < 0 && lake_depth(x, z) > 0) return -0.4 * smoothstep(0.0, 2.0, lake_depth(x, z));
+    return (hills + lift) * smoothstep(2.0, 16.0, open);
+}
+
+namespace {
+
+constexpr double BLOCK = 8.0, CELL = 2.0;
+constexpr double X0 = -96.0, Z0 = -96.0;
+constexpr int BLOCKS_X = 26, BLOCKS_Z = 22, CELLS = int(BLOCK / CELL);
+
+enum Kind { GRASS, ROAD0, ROAD1, LAKE };
+
+Kind ground_kind(double x, double z)
+{
+    int road = 0;
+    if (land_road_distance(x, z, &road) < LAND_ROAD_HALF_WIDTH) return road == 0 ? ROAD0 : ROAD1;
+    return land_in_lake(x, z) ? LAKE : GRASS;
+}
+
+struct GroundBuild {
+    LandGround out;
+    int material[4];
+    bool fine[BLOCKS_X][BLOCKS_Z];
+    bool used[BLOCKS_X][BLOCKS_Z];
+};
+
+Vec3 ground_point(double x, double z)
+{
+    return {x, land_ground_height(x, z), z};
+}
+
+// One upward triangle of the block at (x0, z0), textured once per block.
+void ground_triangle(GroundBuild& g, Kind kind, Vec3 a, Vec3 b, Vec3 c, double x0, double z0)
+{
+    Mesh& mesh = kind == ROAD0 ? g.out.road[0] : kind == ROAD1 ? g.out.road[1] : g.out.world;
+    const int material = kind == GRASS ? 0 : kind == LAKE ? 3 : 1;
+    const int slot = mesh_material(mesh, material == 0 ? "fold" : material == 3 ? "to" : "ut");
+    auto uv = [&](Vec3 p) { return TexturePoint{(p.x - x0) / BLOCK, (p.z - z0) / BLOCK}; };
+    land_triangle_facing(mesh, slot, a, b, c, uv(a), uv(b), uv(c), {a.x, -1000.0, a.z});
+}
+
+// How well the triangle's kind fits its corners.
+int kind_fit(Kind k, Vec3 a, Vec3 b, Vec3 c)
+{
+    return int(ground_kind(a.x, a.z) == k) + int(ground_kind(b.x, b.z) == k) +
+           int(ground_kind(c.x, c.z) == k);
+}
+
+void fine_block(GroundBuild& g, double x0, double z0)
+{
+    for (int j = 0; j < CELLS; j++)
+        for (int i = 0; i < CELLS; i++) {
+            const double x = x0 + i * CELL, z = z0 + j * CELL;
+            const Vec3 p00 = ground_point(x, z), p10 = ground_point(x + CELL, z);
+            const Vec3 p01 = ground_point(x, z + CELL), p11 = ground_point(x + CELL, z + CELL);
+            const Vec3 split[2][2][3] = {{{p00, p10, p11}, {p00, p11, p01}},
+                                         {{p00, p10, p01}, {p10, p11, p01}}};
+            int best = 0, best_fit = -1;
+            Kind kinds[2][2];
+            for (int s = 0; s < 2; s++) {
+                int fit = 0;
+                for (int t = 0; t < 2; t++) {
+                    const Vec3* v = split[s][t];
+                    kinds[s][t] =
+                        ground_kind((v[0].x + v[1].x + v[2].x) / 3, (v[0].z + v[1].z + v[2].z) / 3);
+                    fit += kind_fit(kinds[s][t], v[0], v[1], v[2]);
+                }
+                if (fit > best_fit) best = s, best_fit = fit;
+            }
+            for (int t = 0; t < 2; t++)
+                ground_triangle(g, kinds[best][t], split[best][t][0], split[best][t][1],
+                                split[best][t][2], x0, z0);
+        }
+}
+
+// A fan round the block's centre, its sides cut where a fine neighbour meets it.
+void coarse_block(GroundBuild& g, int bx, int bz)
+{
+    const double x0 = X0 + bx * BLOCK, z0 = Z0 + bz * BLOCK;
+    auto fine_at = [&](int x, int z) {
+        return x >= 0 && z >= 0 && x < BLOCKS_X && z < BLOCKS_Z && g.fine[x][z] && g.used[x][z];
+    };
+    const LandPoint corner[4] = {
+        {x0, z0}, {x0 + BLOCK, z0}, {x0 + BLOCK, z0 + BLOCK}, {x0, z0 + BLOCK}};
+    const bool cut[4] = {fine_at(bx, bz - 1), fine_at(bx + 1, bz), fine_at(bx, bz + 1),
+                         fine_at(bx - 1, bz)};
+    std::vector<Vec3> rim;
+    for (int s = 0; s < 4; s++) {
+        const LandPoint a = corner[s], b = corner[(s + 1) % 4];
+        const int n = cut[s] ? CELLS : 1;
+        for (int k = 0; k < n; k++)
+            rim.push_back(ground_point(a.x + (b.x - a.x) * k / n, a.z + (b.z - a.z) * k / n));
+    }
+    const Vec3 centre = ground_point(x0 + BLOCK / 2, z0 + BLOCK / 2);
+    for (size_t k = 0; k < rim.size(); k++)
+        ground_triangle(g, GRASS, centre, rim[k], rim[(k + 1) % rim.size()], x0, z0);
+}
+
+} // namespace
+
+LandGround land_ground()
+{
+    GroundBuild g{};
+    for (int bx = 0; bx < BLOCKS_X; bx++)
+        for (int bz = 0; bz < BLOCKS_Z; bz++) {
+            bool inside = false, special = false;
+            for (int j = 0; j <= 8; j++)
+                for (int i = 0; i <= 8; i++) {
+                    const double x = X0 + bx * BLOCK + i, z = Z0 + bz * BLOCK + j;
+                    inside = inside || land_inside_ring(x, z, -1.0);
+                    special = special || ground_kind(x, z) != GRASS ||
+                              land_road_distance(x, z) < LAND_ROAD_HALF_WIDTH + 1.0;
+                }
+            g.used[bx][bz] = inside;
+            g.fine[bx][bz] = special;
+        }
+    for (int bx = 0; bx < BLOCKS_X; bx++)
+        for (int bz = 0; bz < BLOCKS_Z; bz++) {
+            if (!g.used[bx][bz]) continue;
+            if (g.fine[bx][bz])
+                fine_block(g, X0 + bx * BLOCK, Z0 + bz * BLOCK);
+            else
+                coarse_block(g, bx, bz);
+        }
+    return g.out;
+}
+
+void land_triangle_facing(Mesh& mesh, int material, Vec3 a, Vec3 b, Vec3 c, TexturePoint ta,
+                          TexturePoint tb, TexturePoint tc, Vec3 away_from)
+{
+    const Vec3 n = cross(b - a, c - a);
+    const Vec3 centre = (a + b + c) * (1.0 / 3);
+    const int ia = mesh_vertex(mesh, a), ib = mesh_vertex(mesh, b), ic = mesh_vertex(mesh, c);
+    // Counter-clockwise from the visible side: the normal points away from away_from.
+    if (dot(n, centre - away_from) >= 0)
+        mesh_triangle(mesh, material, ia, ib, ic, ta, tb, tc);
+    else
+        mesh_triangle(mesh, material, ia, ic, ib, ta, tc, tb);
+}
+
+void land_quad_facing(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, TexturePoint t0,
+                      TexturePoint t1, TexturePoint t2, TexturePoint t3, Vec3 away_from)
+{
+    land_triangle_facing(mesh, material, p0, p1, p2, t0, t1, t2, away_from);
+    land_triangle_facing(mesh, material, p0, p2, p3, t0, t2, t3, away_from);
+}
+
+void land_weld(Mesh& mesh)
+{
+    std::map<std::tuple<double, double, double>, int> index;
+    std::vector<Vec3> kept;
+    std::vector<int> remap(mesh.vertices.size());
+    for (size_t i = 0; i < mesh.vertices.size(); i++) {
+        const Vec3 p = mesh.vertices[i];
+        const auto [it, added] = index.try_emplace({p.x, p.y, p.z}, int(kept.size()));
+        if (added) kept.push_back(p);
+        remap[i] = it->second;
+    }
+    for (MeshTriangle& t : mesh.triangles)
+        for (int& c : t.corner) c = remap[size_t(c)];
+    mesh.vertices = std::move(kept);
+}
