@@ -96,7 +96,9 @@ static bool music_probe_driver(UWORD* accepted_mode)
     bool ok = false;
     pollfd wait_for{fds[0], POLLIN, 0};
     int ready;
-    while ((ready = poll(&wait_for, 1, MUSIC_PROBE_TIMEOUT_MS)) < 0 && errno == EINTR) {
+    // A terminating signal cuts the wait short: the user is not kept for the rest of it.
+    while ((ready = poll(&wait_for, 1, MUSIC_PROBE_TIMEOUT_MS)) < 0 && errno == EINTR &&
+           !demo_signals_caught()) {
     }
     if (ready > 0)
         ok = read(fds[0], &mode, sizeof mode) == sizeof mode;
@@ -105,6 +107,7 @@ static bool music_probe_driver(UWORD* accepted_mode)
     close(fds[0]);
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
+    demo_signals_check();
     *accepted_mode = mode;
     return ok;
 }
