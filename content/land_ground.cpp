@@ -13,8 +13,6 @@
 
 namespace {
 
-constexpr double PI = 3.14159265358979323846;
-
 // The roads' centre lines, as the flight drives them.
 constexpr LandPoint road_north[] = {{99.2, 0.0},  {84.0, 0.0},   {84.0, 24.0},  {49.0, 63.0},
                                     {-7.0, 63.0}, {-23.0, 60.6}, {-47.0, 60.6}, {-42.0, 44.8},
@@ -24,20 +22,34 @@ constexpr LandPoint road_south[] = {
     {4.4, -75.2},   {4.0, -87.2},   {-6.8, -89.2}, {-6.8, -57.6}, {-30.8, -57.6}, {-42.8, -69.6},
     {-66.8, -69.6}, {-76.4, -41.6}, {-89.4, -9.2}, {-65.4, 4.2},  {4.8, 4.2}};
 
-double segment_distance(LandPoint p, LandPoint a, LandPoint b)
+// The point of segment a-b nearest to p.
+LandPoint segment_nearest(LandPoint p, LandPoint a, LandPoint b)
 {
     const double ex = b.x - a.x, ez = b.z - a.z;
     const double t =
         std::clamp(((p.x - a.x) * ex + (p.z - a.z) * ez) / (ex * ex + ez * ez), 0.0, 1.0);
-    return std::hypot(p.x - a.x - t * ex, p.z - a.z - t * ez);
+    return {a.x + t * ex, a.z + t * ez};
 }
 
 template <size_t N>
-double polyline_distance(LandPoint p, const LandPoint (&line)[N])
+void polyline_nearest(LandPoint p, const LandPoint (&line)[N], double& best, LandPoint& at)
 {
-    double d = 1e9;
-    for (size_t i = 0; i + 1 < N; i++) d = std::min(d, segment_distance(p, line[i], line[i + 1]));
-    return d;
+    for (size_t i = 0; i + 1 < N; i++) {
+        const LandPoint q = segment_nearest(p, line[i], line[i + 1]);
+        const double d = std::hypot(p.x - q.x, p.z - q.z);
+        if (d < best) best = d, at = q;
+    }
+}
+
+// The nearest point of any road's centre line; road says which road.
+double road_nearest(double x, double z, LandPoint& at, int& road)
+{
+    double best = 1e9;
+    polyline_nearest({x, z}, road_north, best, at);
+    const double north = best;
+    polyline_nearest({x, z}, road_south, best, at);
+    road = best < north ? 1 : 0;
+    return best;
 }
 
 double lake_radius(double angle)
@@ -65,10 +77,11 @@ const LandPoint land_ring_centre = {5.0, -12.0};
 
 double land_road_distance(double x, double z, int* road)
 {
-    const double a = polyline_distance({x, z}, road_north),
-                 b = polyline_distance({x, z}, road_south);
-    if (road != nullptr) *road = a <= b ? 0 : 1;
-    return std::min(a, b);
+    LandPoint at;
+    int which = 0;
+    const double d = road_nearest(x, z, at, which);
+    if (road != nullptr) *road = which;
+    return d;
 }
 
 bool land_inside_ring(double x, double z, double margin)
@@ -126,8 +139,18 @@ struct GroundBuild {
     bool used[BLOCKS_X][BLOCKS_Z];
 };
 
+// A corner of the tiling; corners near a road's edge move onto it, so the road's triangles
+// end on a straight edge instead of a staircase.
 Vec3 ground_point(double x, double z)
 {
+    LandPoint at;
+    int road = 0;
+    const double d = road_nearest(x, z, at, road);
+    const double off = d - LAND_ROAD_HALF_WIDTH;
+    if (std::fabs(off) < 0.9 * CELL / 2 && d > 1e-6) {
+        x = at.x + (x - at.x) * LAND_ROAD_HALF_WIDTH / d;
+        z = at.z + (z - at.z) * LAND_ROAD_HALF_WIDTH / d;
+    }
     return {x, land_ground_height(x, z), z};
 }
 

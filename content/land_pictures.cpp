@@ -119,7 +119,7 @@ RgbImage land_billboard_picture(Font* bold)
         rgb_paint(card, letters.alpha, colour);
     };
     if (bold != nullptr) {
-        text(78, 108, "vantor6", {1.0, 0.85, 0.3});
+        text(66, 102, "vantor6", {1.0, 0.85, 0.3});
         text(26, 200, "thanks for watching", {0.95, 0.95, 0.92});
     }
     RgbImage img(256, 256);

@@ -68,7 +68,7 @@ double tex_ridge(double u, int layer)
     for (int i = 0; i < 3; i++)
         h += std::sin(2 * PI * (f[i] * u + 0.17 * i + 0.31 * layer)) / (i + 1.5);
     h += 0.25 * std::fabs(std::sin(2 * PI * (17 * u + layer)));
-    return layer == 0 ? 0.5 + 0.12 * h : 0.3 + 0.06 * h;
+    return layer == 0 ? 0.36 + 0.1 * h : 0.2 + 0.05 * h;
 }
 
 RgbImage tex_panorama()
@@ -83,7 +83,7 @@ RgbImage tex_panorama()
             const double streak = tex_fbm(u, v * 0.3, 16, 3, 5);
             const double snow = smoothstep(far_ridge - 0.12, far_ridge - 0.05, up + 0.08 * streak);
             const Vec3 rock = mix(Vec3{0.16, 0.2, 0.3}, Vec3{0.3, 0.34, 0.45}, streak);
-            c = mix(rock, Vec3{0.85, 0.88, 0.95}, snow * smoothstep(0.5, 0.58, up));
+            c = mix(rock, Vec3{0.85, 0.88, 0.95}, snow * smoothstep(0.33, 0.4, up));
         }
         if (up < near_ridge) {
             const double trees = tex_fbm(u, v, 32, 3, 9);
