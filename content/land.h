@@ -22,6 +22,8 @@ constexpr LandPoint land_house_sites[4] = {
     {-33.0, -23.0}, {20.0, -19.0}, {20.0, -31.0}, {-7.0, -27.0}};
 constexpr LandPoint LAND_LAKE_CENTRE = {-17.0, -45.0};
 constexpr double LAND_SKY_HEIGHT = 32.0;
+// Palette entries the textures use; 254 and 255 are never drawn.
+constexpr int LAND_PALETTE_COLOURS = 254;
 
 // The 19 textures, in the order the scene lists them.
 std::vector<NamedPicture> land_textures(Font* bold);

@@ -16,8 +16,8 @@ constexpr LandPoint conifer_forests[8] = {{-60, 35}, {-5, 55},  {40, 55}, {-50, 
                                           {-75, 10}, {-30, 35}, {15, 45}, {-60, -25}};
 constexpr LandPoint broadleaf_forests[10] = {{35, -20}, {70, 10},  {50, 10},  {60, -30}, {50, -10},
                                              {35, 0},   {70, -15}, {45, -40}, {25, 20},  {35, -55}};
-constexpr LandPoint boulders[2] = {{75, 25}, {80, 15}};
-constexpr LandPoint cliffs[4] = {{-31, -5}, {60, 40}, {45, 30}, {60, 25}};
+constexpr LandPoint boulders[2] = {{72, 20}, {92, 12}};
+constexpr LandPoint cliffs[4] = {{-31, -5}, {56, 36}, {44, 28}, {62, 24}};
 constexpr double house_facing[4] = {0.46, PI, PI, 0.0};
 
 } // namespace
@@ -55,5 +55,8 @@ bool content_write_land(const std::string& root)
     if (bold == nullptr) return false;
     std::vector<NamedPicture> textures = land_textures(bold);
     font_close(bold);
-    return world_write(root, "3d/land", std::move(textures), land_objects());
+    // The last two palette entries stay out of the pictures, for the holes check's sentinels.
+    QuantizeOptions options;
+    options.colours = LAND_PALETTE_COLOURS;
+    return world_write(root, "3d/land", std::move(textures), land_objects(), options);
 }
