@@ -32,6 +32,12 @@ LandPoint segment_nearest(LandPoint p, LandPoint a, LandPoint b)
     return {a.x + t * ex, a.z + t * ez};
 }
 
+double segment_distance(LandPoint p, LandPoint a, LandPoint b)
+{
+    const LandPoint q = segment_nearest(p, a, b);
+    return std::hypot(p.x - q.x, p.z - q.z);
+}
+
 template <size_t N>
 void polyline_nearest(LandPoint p, const LandPoint (&line)[N], double& best, LandPoint& at)
 {
@@ -68,12 +74,13 @@ double lake_depth(double x, double z)
 } // namespace
 
 // The mountains' foot: every eye position of the flight lies at least six units inside, and
-// every part of it stays nearer than the far distance from every eye that looks at it.
-const LandPoint land_ring[20] = {{105.3, 0.0},   {105.0, 1.9},   {90.8, 29.7},   {52.6, 67.9},
-                                 {50.9, 68.8},   {8.6, 75.5},    {-48.9, 66.4},  {-50.6, 65.5},
-                                 {-65.8, 50.3},  {-95.1, -7.3},  {-95.4, -9.2},  {-91.4, -34.5},
-                                 {-71.7, -73.2}, {-70.4, -74.5}, {-39.9, -90.0}, {-6.8, -95.3},
-                                 {5.1, -93.4},   {23.9, -83.8},  {104.1, -3.6},  {105.0, -1.9}};
+// no part of it is farther than the far distance (200 units of depth) from any eye that looks
+// at it; within that, as far out as it goes, so the mountains look far away.
+const LandPoint land_ring[20] = {{105.3, 0.0},   {105.0, 1.9},     {90.8, 29.7},    {66.4, 91.1},
+                                 {65.7, 94.9},   {9.6, 99.5},      {-65.9, 91.1},   {-68.1, 89.9},
+                                 {-65.8, 50.3},  {-95.1, -7.3},    {-95.4, -9.2},   {-91.4, -34.5},
+                                 {-99.8, -95.7}, {-116.6, -112.8}, {-60.9, -126.4}, {-11.4, -128.0},
+                                 {5.1, -126.4},  {23.9, -83.8},    {104.1, -3.6},   {105.0, -1.9}};
 const LandPoint land_ring_centre = {5.0, -12.0};
 
 double land_road_distance(double x, double z, int* road)
@@ -88,13 +95,14 @@ double land_road_distance(double x, double z, int* road)
 bool land_inside_ring(double x, double z, double margin)
 {
     constexpr int n = int(std::size(land_ring));
+    bool inside = false;
     for (int i = 0; i < n; i++) {
         const LandPoint a = land_ring[i], b = land_ring[(i + 1) % n];
-        const double ex = b.x - a.x, ez = b.z - a.z, len = std::hypot(ex, ez);
-        if (len < 1e-9) continue;
-        if ((ex * (z - a.z) - ez * (x - a.x)) / len < margin) return false; // inside is left
+        if ((a.z > z) != (b.z > z) && x < a.x + (b.x - a.x) * (z - a.z) / (b.z - a.z))
+            inside = !inside;
+        if (segment_distance({x, z}, a, b) < margin) return false;
     }
-    return true;
+    return inside;
 }
 
 bool land_in_lake(double x, double z)
@@ -108,12 +116,14 @@ double land_ground_height(double x, double z)
     open = std::min(open, -lake_depth(x, z));
     for (const LandPoint& h : land_house_sites)
         open = std::min(open, std::hypot(x - h.x, z - h.z) - 7);
-    const double hills = 2.0 * (1 + std::sin(0.061 * x + 0.7) * std::sin(0.077 * z + 1.9)) +
-                         1.0 * (1 + std::sin(0.13 * x - 0.09 * z + 0.4));
-    // Higher towards the mountains' foot.
-    const double rim =
-        std::max(std::abs(x - land_ring_centre.x) / 100.0, std::abs(z - land_ring_centre.z) / 85.0);
-    const double lift = 7.0 * smoothstep(0.6, 1.0, rim);
+    const double hills = 1.4 * (1 + std::sin(0.061 * x + 0.7) * std::sin(0.077 * z + 1.9)) +
+                         0.7 * (1 + std::sin(0.13 * x - 0.09 * z + 0.4));
+    // Rising in the last stretch before the mountains' foot, over the wall's lower edge.
+    double rim = 1e9;
+    constexpr int n = int(std::size(land_ring));
+    for (int i = 0; i < n; i++)
+        rim = std::min(rim, segment_distance({x, z}, land_ring[i], land_ring[(i + 1) % n]));
+    const double lift = 5.0 * smoothstep(20.0, 0.0, rim);
     if (open < 0 && lake_depth(x, z) > 0) return -0.4 * smoothstep(0.0, 2.0, lake_depth(x, z));
     return (hills + lift) * smoothstep(2.0, 16.0, open);
 }
@@ -121,8 +131,8 @@ double land_ground_height(double x, double z)
 namespace {
 
 constexpr double BLOCK = 8.0, CELL = 2.0;
-constexpr double X0 = -96.0, Z0 = -96.0;
-constexpr int BLOCKS_X = 26, BLOCKS_Z = 22, CELLS = int(BLOCK / CELL);
+constexpr double X0 = -120.0, Z0 = -128.0;
+constexpr int BLOCKS_X = 29, BLOCKS_Z = 29, CELLS = int(BLOCK / CELL);
 
 enum Kind { GRASS, ROAD0, ROAD1, LAKE };
 
