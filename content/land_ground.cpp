@@ -168,6 +168,7 @@ Vec3 ground_point(double x, double z)
 // One upward triangle of the block at (x0, z0), textured once per block.
 void ground_triangle(GroundBuild& g, Kind kind, Vec3 a, Vec3 b, Vec3 c, double x0, double z0)
 {
+    if (std::fabs(cross(b - a, c - a).y) < 1e-9) return; // folded flat where corners snapped
     Mesh& mesh = kind == ROAD0 ? g.out.road[0] : kind == ROAD1 ? g.out.road[1] : g.out.world;
     const int material = kind == GRASS ? 0 : kind == LAKE ? 3 : 1;
     const int slot = mesh_material(mesh, material == 0 ? "fold" : material == 3 ? "to" : "ut");
@@ -200,6 +201,9 @@ void fine_block(GroundBuild& g, double x0, double z0)
                     kinds[s][t] =
                         ground_kind((v[0].x + v[1].x + v[2].x) / 3, (v[0].z + v[1].z + v[2].z) / 3);
                     fit += kind_fit(kinds[s][t], v[0], v[1], v[2]);
+                    // Corners that snapped past each other fold a triangle over: it would
+                    // cover ground twice and leave a hole beside it.
+                    if (cross(v[1] - v[0], v[2] - v[0]).y > 1e-9) fit -= 100;
                 }
                 if (fit > best_fit) best = s, best_fit = fit;
             }

@@ -3,6 +3,7 @@
 #include "content/font.h"
 #include "content/land.h"
 #include "engine3d/math3d.h"
+#include "engine3d/pipeline.h"
 #include "scenes3d/land.h"
 #include "scenes3d/land_path.h"
 
@@ -56,13 +57,22 @@ TEST(LandWorld, WritesExactlyWhatTheSceneLoads)
     const std::set<std::string> names(land_texture_names, land_texture_names + LAND_TEXTURE_COUNT);
     const std::vector<NamedMesh> objects = land_objects();
     ASSERT_EQ(objects.size(), size_t(LAND_OBJECT_COUNT));
+    size_t vertices = 0;
     for (int i = 0; i < LAND_OBJECT_COUNT; i++) {
         const NamedMesh& o = objects[size_t(i)];
         EXPECT_EQ(o.name, land_object_names[i]);
         EXPECT_FALSE(o.mesh.triangles.empty()) << o.name;
         for (const MeshMaterial& m : o.mesh.materials)
             EXPECT_TRUE(names.count(m.texture)) << o.name << " uses " << m.texture;
+        // Small texture coordinates: the fillers step them in 16.16 fixed point.
+        for (const MeshTriangle& t : o.mesh.triangles)
+            for (int c = 0; c < 3; c++)
+                ASSERT_TRUE(std::fabs(t.u[c]) < 16 && std::fabs(t.v[c]) < 16) << o.name;
+        vertices += o.mesh.vertices.size();
     }
+    // The path draws every object at the look-out, and the render list copies all of a drawn
+    // object's vertices: room must be left for the corners that the near plane cuts.
+    EXPECT_LT(vertices, size_t(RENDER_LIST_CAPACITY - 600));
 }
 
 // Every eye of a row that draws the world lies inside the mountains, well under the sky and
@@ -103,3 +113,86 @@ TEST(LandWorld, KeepsTheRoadsClearAndIsDeterministic)
 }
 
 } // namespace
+
+// The ground and the roads tile the land inside the mountains exactly once: a point covered
+// twice would be fought over by the depth sort, a point not covered would be a hole. And all
+// of it faces up, while the sky and the mountains face in.
+TEST(LandWorld, GroundAndRoadsCoverEveryPointOnceFacingUp)
+{
+    const LandGround ground = land_ground();
+    struct Flat {
+        double ax, az, bx, bz, cx, cz;
+    };
+    std::vector<Flat> flats;
+    for (const Mesh* m : {&ground.world, &ground.road[0], &ground.road[1]})
+        for (const MeshTriangle& t : m->triangles) {
+            const Vec3 a = m->vertices[size_t(t.corner[0])], b = m->vertices[size_t(t.corner[1])];
+            const Vec3 c = m->vertices[size_t(t.corner[2])];
+            ASSERT_GT(cross(b - a, c - a).y, 0.0) << "a ground triangle faces down";
+            flats.push_back({a.x, a.z, b.x, b.z, c.x, c.z});
+        }
+    auto side = [](double px, double pz, double ax, double az, double bx, double bz) {
+        return (bx - ax) * (pz - az) - (bz - az) * (px - ax);
+    };
+    int samples = 0;
+    for (double z = -127.311; z < 100; z += 1.3573) // off the tiling's lines and diagonals
+        for (double x = -119.123; x < 106; x += 1.3719) {
+            if (!land_inside_ring(x, z, 9.0)) continue;
+            int covered = 0;
+            for (const Flat& f : flats) {
+                const double s0 = side(x, z, f.ax, f.az, f.bx, f.bz);
+                const double s1 = side(x, z, f.bx, f.bz, f.cx, f.cz);
+                const double s2 = side(x, z, f.cx, f.cz, f.ax, f.az);
+                covered += (s0 < 0 && s1 < 0 && s2 < 0) || (s0 > 0 && s1 > 0 && s2 > 0);
+            }
+            samples++;
+            EXPECT_EQ(covered, 1) << "at " << x << ", " << z;
+        }
+    EXPECT_GT(samples, 10000);
+
+    const Mesh sky = land_sky();
+    const Vec3 centre{land_ring_centre.x, 10.0, land_ring_centre.z};
+    for (const MeshTriangle& t : sky.triangles) {
+        const Vec3 a = sky.vertices[size_t(t.corner[0])], b = sky.vertices[size_t(t.corner[1])];
+        const Vec3 c = sky.vertices[size_t(t.corner[2])];
+        ASSERT_GT(dot(cross(b - a, c - a), centre - a), 0.0) << "a sky triangle faces out";
+    }
+}
+
+// From the last eye of the flight the closing billboard's picture fills most of the screen,
+// all of it on the screen.
+TEST(LandWorld, TheEndCardFillsTheLastView)
+{
+    FlightCamera camera = {0.0f, -50.0f, -2500.0f, 0.0f, 0.0f, 0.0f, 0, 0};
+    for (int frame = 0; frame < 860; frame++)
+        flight_camera_advance(camera, land_path, LAND_PATH_ROWS);
+    ASSERT_EQ(camera.row, 46);
+    Matrix4 view, rotation, scale, turn, placed, m;
+    camera_build_view(camera.px, camera.py, camera.pz, 0.4f, 0.4f, 0.4f, camera.ax, camera.ay,
+                      camera.az, view, rotation);
+    matrix_scale(scale, 10, 10, 10);
+    matrix_rotate(turn, 0.0f, -1.5707964f, 3.1415927f);
+    matrix_multiply(scale, turn, placed); // scaled, then turned
+    matrix_multiply(placed, view, m);
+    const Mesh board = land_billboard();
+    double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+    for (const MeshTriangle& t : board.triangles) {
+        if (board.materials[size_t(t.material)].texture != "hird1") continue;
+        for (int c : t.corner) {
+            const Vec3 p = board.vertices[size_t(c)];
+            double v[3];
+            for (int i = 0; i < 3; i++)
+                v[i] = m.at(i, 0) * p.x + m.at(i, 1) * p.y + m.at(i, 2) * p.z + m.at(i, 3);
+            ASSERT_GT(v[2], 80.0);
+            const double sx = 160 + 400 * v[0] / v[2], sy = 120 + 400 * v[1] / v[2];
+            left = std::min(left, sx), right = std::max(right, sx);
+            top = std::min(top, sy), bottom = std::max(bottom, sy);
+        }
+    }
+    EXPECT_GE(left, 0.0);
+    EXPECT_LE(right, 320.0);
+    EXPECT_GE(top, 0.0);
+    EXPECT_LE(bottom, 240.0);
+    EXPECT_GT(right - left, 0.8 * 320);
+    EXPECT_GT(bottom - top, 0.8 * 240);
+}
