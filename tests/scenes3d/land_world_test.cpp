@@ -4,6 +4,7 @@
 #include "content/land.h"
 #include "engine3d/math3d.h"
 #include "engine3d/pipeline.h"
+#include "gfx2d/pcx.h"
 #include "scenes3d/land.h"
 #include "scenes3d/land_path.h"
 
@@ -195,4 +196,25 @@ TEST(LandWorld, TheEndCardFillsTheLastView)
     EXPECT_LE(bottom, 240.0);
     EXPECT_GT(right - left, 0.8 * 320);
     EXPECT_GT(bottom - top, 0.8 * 240);
+}
+
+// The written textures share one palette, and none of them uses its last two entries: the
+// holes check refills the frame with those and counts what is left of them.
+TEST(LandWorld, TexturesShareOnePaletteAndLeaveTheSentinelsFree)
+{
+    uint8_t first[768] = {};
+    for (int i = 0; i < LAND_TEXTURE_COUNT; i++) {
+        const std::string path =
+            std::string(LAND_SHOW_DIR) + "/3d/land/textu/" + land_texture_names[i] + ".pcx";
+        Image* image = nullptr;
+        uint8_t palette[768];
+        ASSERT_EQ(pcx_load_image(path.c_str(), &image, palette), PCX_OK) << path;
+        if (i == 0) std::copy(palette, palette + 768, first);
+        EXPECT_TRUE(std::equal(palette, palette + 768, first)) << path;
+        const size_t n = size_t(image->width) * image->height;
+        EXPECT_EQ(
+            std::count_if(image->pixels, image->pixels + n, [](uint8_t p) { return p >= 254; }), 0)
+            << path;
+        image_destroy(&image);
+    }
 }
