@@ -77,10 +77,10 @@ double lake_depth(double x, double z)
 // no part of it is farther than the far distance (200 units of depth) from any eye that looks
 // at it; within that, as far out as it goes, so the mountains look far away.
 const LandPoint land_ring[20] = {{105.3, 0.0},   {105.0, 1.9},     {90.8, 29.7},    {66.4, 91.1},
-                                 {65.7, 94.9},   {9.6, 99.5},      {-65.9, 91.1},   {-68.1, 89.9},
+                                 {65.7, 94.9},   {9.6, 99.5},      {-58.5, 80.3},   {-56.8, 74.1},
                                  {-65.8, 50.3},  {-95.1, -7.3},    {-95.4, -9.2},   {-91.4, -34.5},
-                                 {-99.8, -95.7}, {-116.6, -112.8}, {-60.9, -126.4}, {-11.4, -128.0},
-                                 {5.1, -126.4},  {23.9, -83.8},    {104.1, -3.6},   {105.0, -1.9}};
+                                 {-99.8, -95.7}, {-116.6, -112.8}, {-60.9, -126.4}, {-9.6, -115.0},
+                                 {5.1, -104.0},  {23.9, -83.8},    {104.1, -3.6},   {105.0, -1.9}};
 const LandPoint land_ring_centre = {5.0, -12.0};
 
 double land_road_distance(double x, double z, int* road)
@@ -123,7 +123,7 @@ double land_ground_height(double x, double z)
     constexpr int n = int(std::size(land_ring));
     for (int i = 0; i < n; i++)
         rim = std::min(rim, segment_distance({x, z}, land_ring[i], land_ring[(i + 1) % n]));
-    const double lift = 5.0 * smoothstep(20.0, 0.0, rim);
+    const double lift = 3.0 * smoothstep(20.0, 0.0, rim);
     if (open < 0 && lake_depth(x, z) > 0) return -0.4 * smoothstep(0.0, 2.0, lake_depth(x, z));
     return (hills + lift) * smoothstep(2.0, 16.0, open);
 }
@@ -169,6 +169,8 @@ Vec3 ground_point(double x, double z)
 void ground_triangle(GroundBuild& g, Kind kind, Vec3 a, Vec3 b, Vec3 c, double x0, double z0)
 {
     if (std::fabs(cross(b - a, c - a).y) < 1e-9) return; // folded flat where corners snapped
+    // Ground past the mountains' foot would sort over the wall in front of it.
+    if (!land_inside_ring((a.x + b.x + c.x) / 3, (a.z + b.z + c.z) / 3, 0.0)) return;
     Mesh& mesh = kind == ROAD0 ? g.out.road[0] : kind == ROAD1 ? g.out.road[1] : g.out.world;
     const int material = kind == GRASS ? 0 : kind == LAKE ? 3 : 1;
     const int slot = mesh_material(mesh, material == 0 ? "fold" : material == 3 ? "to" : "ut");

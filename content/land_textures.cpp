@@ -68,7 +68,7 @@ double tex_ridge(double u, int layer)
     for (int i = 0; i < 3; i++)
         h += std::sin(2 * PI * (f[i] * u + 0.17 * i + 0.31 * layer)) / (i + 1.5);
     h += 0.25 * std::fabs(std::sin(2 * PI * (17 * u + layer)));
-    return layer == 0 ? 0.36 + 0.1 * h : 0.2 + 0.05 * h;
+    return layer == 0 ? 0.54 + 0.1 * h : 0.35 + 0.04 * h;
 }
 
 RgbImage tex_panorama()
@@ -83,13 +83,18 @@ RgbImage tex_panorama()
             const double streak = tex_fbm(u, v * 0.3, 16, 3, 5);
             const double snow = smoothstep(far_ridge - 0.12, far_ridge - 0.05, up + 0.08 * streak);
             const Vec3 rock = mix(Vec3{0.16, 0.2, 0.3}, Vec3{0.3, 0.34, 0.45}, streak);
-            c = mix(rock, Vec3{0.85, 0.88, 0.95}, snow * smoothstep(0.33, 0.4, up));
+            c = mix(rock, Vec3{0.85, 0.88, 0.95}, snow * smoothstep(0.5, 0.58, up));
         }
         if (up < near_ridge) {
             const double trees = tex_fbm(u, v, 32, 3, 9);
             c = mix(Vec3{0.03, 0.1, 0.04}, Vec3{0.08, 0.2, 0.06}, trees);
         }
-        if (up < 0.1) c = mix(c, Vec3{0.1, 0.25, 0.05}, smoothstep(0.1, 0.0, up));
+        // Meadow at the foot, where the ground's edge meets the wall.
+        if (up < 0.32) {
+            const double grass = tex_fbm(u, v, 16, 2, 12);
+            c = mix(c, mix(Vec3{0.06, 0.18, 0.025}, Vec3{0.14, 0.3, 0.05}, grass),
+                    smoothstep(0.32, 0.27, up));
+        }
         return c;
     });
 }
