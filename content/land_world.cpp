@@ -12,10 +12,10 @@ namespace {
 
 constexpr double PI = 3.14159265358979323846;
 
-constexpr LandPoint conifer_forests[8] = {{-60, 35}, {-5, 55},  {40, 55}, {-50, 15},
-                                          {-75, 10}, {-30, 35}, {15, 45}, {-60, -25}};
-constexpr LandPoint broadleaf_forests[10] = {{35, -20}, {70, 10},  {50, 10},  {60, -30}, {50, -10},
-                                             {35, 0},   {70, -15}, {45, -40}, {55, 47},  {35, -55}};
+constexpr LandPoint conifer_forests[8] = {{-60, 35}, {-20, 74}, {28, 82}, {-50, 15},
+                                          {-75, 10}, {-30, 35}, {20, 74}, {-60, -25}};
+constexpr LandPoint broadleaf_forests[10] = {{45, -15}, {70, 10},  {50, 10},  {60, -30}, {50, -10},
+                                             {35, 0},   {70, -15}, {62, -35}, {55, 47},  {48, -36}};
 constexpr LandPoint boulders[2] = {{72, 20}, {92, 12}};
 constexpr LandPoint cliffs[4] = {{-31, -5}, {56, 36}, {44, 28}, {62, 24}};
 constexpr double house_facing[4] = {0.46, PI, PI, 0.0};
