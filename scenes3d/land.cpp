@@ -2,18 +2,21 @@
 
 #include "scenes3d/land_path.h"
 
-namespace {
-
-constexpr int TEXTURE_COUNT = 19;
-constexpr const char* texture_names[TEXTURE_COUNT] = {
+const char* const land_texture_names[LAND_TEXTURE_COUNT] = {
     "eg",       "fa",     "fenyo", "fenyo2", "fold", "hazelol", "hazhatul",
     "hazoldal", "hegyek", "hird1", "kereg",  "ko1",  "rock1",   "rock4",
     "tegla1",   "teto",   "to",    "ut",     "zold3"};
 
-constexpr const char* object_names[LAND_OBJECT_COUNT] = {
+const char* const land_object_names[LAND_OBJECT_COUNT] = {
     "f1",   "f2",   "f3",   "f4",   "f5",   "f6",   "f7",   "f8",   "ffa0", "ffa1", "ffa2",
     "ffa3", "ffa4", "ffa5", "ffa6", "ffa7", "ffa8", "ffa9", "haz1", "haz2", "haz3", "haz4",
     "ht1",  "k1",   "k2",   "sz1",  "sz2",  "sz3",  "sz4",  "to",   "ut1",  "ut2",  "world"};
+
+namespace {
+
+constexpr int TEXTURE_COUNT = LAND_TEXTURE_COUNT;
+const char* const* const texture_names = land_texture_names;
+const char* const* const object_names = land_object_names;
 
 constexpr FlightPlacement placement = {10.0f, 0.0f, -1.5707964f, 3.1415927f, 0.0f, 0.0f, 0.0f};
 
