@@ -130,7 +130,7 @@ RgbImage horizon()
     return paint([](int x, int y, double u, double v) {
         if (y < SIZE / 2) {
             const double t = v * 2; // 0 top .. 1 ground line
-            const Vec3 sky = mix(Vec3{0.32, 0.45, 0.75}, Vec3{0.75, 0.72, 0.7}, t * t);
+            const Vec3 sky = mix(Vec3{0.13, 0.31, 0.76}, Vec3{0.6, 0.65, 0.75}, t * t);
             const int block = int(u * 24);
             const double top =
                 0.45 + 0.4 * hash_unit(block, 0, 7) + 0.1 * (hash_unit(int(u * 96), 1, 7) > 0.7);

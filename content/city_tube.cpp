@@ -11,6 +11,7 @@ constexpr double PI = 3.14159265358979323846;
 constexpr int SIDES = 8;
 constexpr double TUBE_APOTHEM = 5.0; // the mouth's octagon fits the hole in the ground
 constexpr double TUBE_STEP = 1.5;    // rings this far apart along the tube
+constexpr double MOUTH_DEPTH = 11.0; // how deep into the ground the houses repeat the tube
 
 // One pass of corner cutting; the end points and the first and last directions stay.
 std::vector<Vec3> smooth(const std::vector<Vec3>& p)
@@ -103,19 +104,43 @@ Mesh city_tube(const CityPlan& plan)
     // Straight down from the hole, then the eye's own way until it is up in the bunker.
     const CityRect& h = plan.hole;
     const Vec3 mouth{(h.x0 + h.x1) / 2, 0.0, (h.z0 + h.z1) / 2};
-    std::vector<Vec3> line = {mouth, mouth + Vec3{0, -1.5, 0}};
+    std::vector<Vec3> line = {mouth + Vec3{0, -2 * TUBE_STEP, 0}};
     bool dived = false;
     for (size_t f = 0; f < plan.eye.size(); f++) {
         const Vec3 e = plan.eye[f];
-        dived = dived || (plan.row[f] >= 7 && e.y < -3.0);
+        dived = dived || (plan.row[f] >= 7 && e.y < -4.5);
         if (dived && plan.row[f] <= 13) line.push_back(e);
         if (plan.row[f] == 14) {
             line.push_back(e); // the first eye up in the bunker ends the tube
             break;
         }
     }
-    sweep(m, material, resample(smooth(line), TUBE_STEP), {1, 0, 0}, TUBE_APOTHEM, true);
+    // The mouth's ring lies flat in the ground: the first step goes straight down.
+    line = resample(smooth(line), TUBE_STEP);
+    line.insert(line.begin(), {mouth, mouth + Vec3{0, -TUBE_STEP, 0}});
+    sweep(m, material, line, {1, 0, 0}, TUBE_APOTHEM, true);
     return m;
+}
+
+Mesh city_tube_mouth(const CityPlan& plan)
+{
+    const Mesh tube = city_tube(plan);
+    const CityRect& h = plan.hole;
+    Mesh mouth;
+    for (const MeshTriangle& t : tube.triangles) {
+        bool near = true;
+        for (int c : t.corner) {
+            const Vec3 p = tube.vertices[size_t(c)];
+            near = near && p.y > -MOUTH_DEPTH && p.x < h.x1 + TUBE_APOTHEM * 2;
+        }
+        if (!near) continue;
+        int corner[3];
+        for (int k = 0; k < 3; k++)
+            corner[k] = mesh_vertex(mouth, tube.vertices[size_t(t.corner[k])]);
+        mesh_triangle(mouth, mesh_material(mouth, "plasma", 120, 40, 160), corner[0], corner[1],
+                      corner[2], {t.u[0], t.v[0]}, {t.u[1], t.v[1]}, {t.u[2], t.v[2]});
+    }
+    return mouth;
 }
 
 Mesh city_pipe()
@@ -123,7 +148,7 @@ Mesh city_pipe()
     Mesh m;
     const int material = mesh_material(m, "fire1", 200, 80, 20);
     // An S of two half circles over the plaza, turning about its middle, with a hub.
-    constexpr double Y = 7.3, R = 4.5, APOTHEM = 0.9;
+    constexpr double Y = 6.0, R = 3.0, APOTHEM = 0.6;
     std::vector<Vec3> line;
     for (int i = 0; i <= 12; i++) {
         const double a = PI - PI * i / 12;
@@ -138,9 +163,9 @@ Mesh city_pipe()
     cap(m, material, line.back(), normalize(line.back() - line[line.size() - 2]), {0, 1, 0},
         APOTHEM);
     // The hub: a short upright drum with lids.
-    std::vector<Vec3> hub = {{0, 5.6, 0}, {0, 9.0, 0}};
-    sweep(m, material, hub, {1, 0, 0}, 1.4, false);
-    cap(m, material, hub[0], {0, -1, 0}, {1, 0, 0}, 1.4);
-    cap(m, material, hub[1], {0, 1, 0}, {1, 0, 0}, 1.4);
+    std::vector<Vec3> hub = {{0, 5.4, 0}, {0, 7.6, 0}};
+    sweep(m, material, hub, {1, 0, 0}, 1.0, false);
+    cap(m, material, hub[0], {0, -1, 0}, {1, 0, 0}, 1.0);
+    cap(m, material, hub[1], {0, 1, 0}, {1, 0, 0}, 1.0);
     return m;
 }

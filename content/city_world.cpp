@@ -72,7 +72,7 @@ CityPlan city_plan()
     city_replay(plan);
     // The main street the descent lands on, the way west to the square, the circuit round
     // the block (rows 15 to 27) and streets that lead out of the city.
-    plan.streets.push_back({{{0, 0, 175}, {0, 0, -19}}, 5.0});
+    plan.streets.push_back({{{0, 0, 175}, {0, 0, -120}}, 5.0});
     plan.streets.push_back({{{0, 0, -19}, {-40, 0, -15}}, 5.0});
     CityStreet circuit{city_track(plan, 209, 359), 7.0};
     circuit.points.push_back({30, 0, 40});
@@ -83,7 +83,6 @@ CityPlan city_plan()
     plan.streets.push_back({{{-64, 0, 40}, {-105, 0, 40}}, 5.0});
     plan.streets.push_back({{{56, 0, 40}, {56, 0, 175}}, 5.0});
     plan.streets.push_back({{{56, 0, -43}, {95, 0, -43}}, 5.0});
-    plan.streets.push_back({{{4, 0, -80}, {4, 0, -120}}, 5.0});
     plan.streets.push_back({{{-63, 0, -20}, {-105, 0, -20}}, 5.0});
 
     plan.ground = {-100, -115, 90, 170};
@@ -118,7 +117,9 @@ CityStreetPoint city_street_distance(const CityPlan& plan, double x, double z)
 bool content_write_city(const std::string& root)
 {
     const CityPlan plan = city_plan();
-    const std::vector<NamedMesh> meshes = {{"hazak", weld(city_houses(plan))},
+    Mesh houses = city_houses(plan);
+    mesh_append(houses, city_tube_mouth(plan));
+    const std::vector<NamedMesh> meshes = {{"hazak", weld(houses)},
                                            {"pipemove", weld(city_pipe())},
                                            {"cso", weld(city_tube(plan))},
                                            {"talaj", weld(city_ground(plan))},

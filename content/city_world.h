@@ -48,9 +48,13 @@ Mesh city_houses(const CityPlan& plan);       // "hazak"
 Mesh city_ground(const CityPlan& plan);       // "talaj"
 Mesh city_surroundings(const CityPlan& plan); // "environ"
 Mesh city_tube(const CityPlan& plan);         // "cso"
-Mesh city_pipe();                             // "pipemove"
-Mesh city_bunker(const CityPlan& plan);       // "bunker"
-Mesh city_bridge(const CityPlan& plan);       // "hid"
+// The tube's top, face for face as in the tube: the houses repeat it, so that the rows that
+// draw the houses but not the tube see down a shaft instead of through a hole in the ground.
+// Where both are drawn the copies tie in the depth order and the tube, drawn later, wins.
+Mesh city_tube_mouth(const CityPlan& plan);
+Mesh city_pipe();                       // "pipemove"
+Mesh city_bunker(const CityPlan& plan); // "bunker"
+Mesh city_bridge(const CityPlan& plan); // "hid"
 
 // Bridge and bunker measures that the ground and the houses keep clear of.
 constexpr double CITY_DECK_HEIGHT = 4.8, CITY_BUNKER_HEIGHT = 7.0;
