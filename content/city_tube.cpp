@@ -137,8 +137,14 @@ Mesh city_tube_mouth(const CityPlan& plan)
         int corner[3];
         for (int k = 0; k < 3; k++)
             corner[k] = mesh_vertex(mouth, tube.vertices[size_t(t.corner[k])]);
+        // A slow glow down the shaft, where the tube itself gets the scene's plasma.
+        TexturePoint uv[3];
+        for (int k = 0; k < 3; k++) {
+            const Vec3 p = mouth.vertices[size_t(corner[k])];
+            uv[k] = {0.3 + 0.01 * (p.x - h.x0), 0.2 - p.y / (2 * MOUTH_DEPTH)};
+        }
         mesh_triangle(mouth, mesh_material(mouth, "plasma", 120, 40, 160), corner[0], corner[1],
-                      corner[2], {t.u[0], t.v[0]}, {t.u[1], t.v[1]}, {t.u[2], t.v[2]});
+                      corner[2], uv[0], uv[1], uv[2]);
     }
     return mouth;
 }

@@ -89,7 +89,7 @@ CityPlan city_plan()
     plan.plaza = {-15, -25, 15, 15};
     plan.square = {-55, -30, -25, -5};
     plan.hole = {-45, -20, -35, -10};
-    plan.yard = {30, 5, 65, 35};
+    plan.yard = {30, -5, 65, 35};
     plan.bunker = {35, 10, 55, 30};
     plan.ramps[0] = {-20, 35, -5, 45};
     plan.ramps[1] = {5, 35, 20, 45};
