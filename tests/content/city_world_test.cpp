@@ -1,0 +1,113 @@
+// The city's world as the scene will read it: every material names one of the scene's
+// textures, the textures share one palette, every row of the path fits the render list, and
+// the world keeps clear of the eye where the path runs along the streets.
+#include "content/city_world.h"
+#include "content/content.h"
+#include "engine3d/pipeline.h"
+#include "engine3d/t3d.h"
+#include "gfx2d/pcx.h"
+#include "scenes3d/city_path.h"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+constexpr const char* texture_names[12] = {"none",  "ablak-1", "ablak-2", "ablak-3",
+                                           "fal-2", "felho-1", "kovek-1", "ko-1",
+                                           "teto",  "ut-a4",   "fire1",   "plasma"};
+constexpr const char* object_names[CITY_OBJECT_COUNT] = {"hazak",   "pipemove", "cso", "talaj",
+                                                         "environ", "bunker",   "hid"};
+
+class CityWorld : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite()
+    {
+        root = std::filesystem::temp_directory_path() / "vantor-city-test";
+        std::filesystem::remove_all(root);
+        std::filesystem::create_directories(root);
+        written = content_write_city(root);
+    }
+    static inline std::string root;
+    static inline bool written = false;
+};
+
+TEST_F(CityWorld, TexturesAreSquareAndShareOnePalette)
+{
+    ASSERT_TRUE(written);
+    uint8_t first[768];
+    for (int i = 0; i < 12; i++) {
+        const std::string path = root + "/3d/city/textu/" + texture_names[i] + ".pcx";
+        Image* img = nullptr;
+        uint8_t palette[768];
+        ASSERT_EQ(pcx_load_image(path.c_str(), &img, palette), PCX_OK) << path;
+        EXPECT_EQ(img->width, img->height) << path;
+        EXPECT_TRUE(img->width == 64 || img->width == 256) << path; // the fast span routines
+        if (i == 0) std::memcpy(first, palette, 768);
+        EXPECT_EQ(std::memcmp(first, palette, 768), 0) << path << " has a palette of its own";
+        image_destroy(&img);
+    }
+}
+
+TEST_F(CityWorld, ObjectsLoadWithTheScenesTexturesAndFitEveryRow)
+{
+    ASSERT_TRUE(written);
+    uint8_t palette[768] = {};
+    const int32_t sizes[12] = {256, 256, 256, 256, 256, 256, 256, 256, 256, 256, 256, 256};
+    std::array<int32_t, CITY_OBJECT_COUNT> vertices{}, faces{};
+    for (int i = 0; i < CITY_OBJECT_COUNT; i++) {
+        const std::string path = root + "/3d/city/" + object_names[i] + ".t3d";
+        Object3D* o = nullptr;
+        // -10 would mean a material whose texture is not in the scene's list.
+        ASSERT_EQ(t3d_load(&o, path.c_str(), palette, 1, texture_names, sizes, 12), 0) << path;
+        EXPECT_GT(o->face_count, 0) << path;
+        vertices[size_t(i)] = o->vertex_count, faces[size_t(i)] = o->face_count;
+        object_destroy(&o);
+    }
+    // The render list takes every vertex of a drawn object and the faces that survive the
+    // frustum; leave room for the vertices that near clipping makes.
+    for (int r = 0; r < CITY_PATH_ROWS; r++) {
+        int32_t v = 0, f = 0;
+        for (int i = 0; i < CITY_OBJECT_COUNT; i++)
+            if (city_path[r].mask & (1u << i)) v += vertices[size_t(i)], f += faces[size_t(i)];
+        EXPECT_LT(v, RENDER_LIST_CAPACITY * 3 / 4) << "row " << r;
+        EXPECT_LT(f, RENDER_LIST_CAPACITY * 9 / 10) << "row " << r;
+    }
+}
+
+TEST(CityPlan, ReplaysThePathWhereTheSceneGoes)
+{
+    const CityPlan plan = city_plan();
+    auto near = [](Vec3 a, Vec3 b) { return length(a - b) < 0.2; };
+    ASSERT_EQ(plan.eye.size(), 379u); // rows 0 to 28
+    EXPECT_TRUE(near(plan.eye[0], {0, 80, 221}));
+    EXPECT_TRUE(near(plan.eye[60], {0, 2, 97.4}));
+    EXPECT_TRUE(near(plan.eye[200], {44, 9.4, 19.8}));
+    EXPECT_TRUE(near(plan.eye.back(), {-2.4, 6.8, 39.8}));
+    double deepest = 0;
+    for (const Vec3& e : plan.eye) deepest = std::min(deepest, e.y);
+    EXPECT_NEAR(deepest, -32.5, 0.5);
+}
+
+TEST(CityPlan, HousesKeepClearOfTheEyeOnTheStreets)
+{
+    const CityPlan plan = city_plan();
+    const std::vector<CityRect> lots = city_lots(plan);
+    ASSERT_GT(lots.size(), 100u);
+    for (size_t f = 0; f < plan.eye.size(); f++) {
+        const Vec3 e = plan.eye[f];
+        if (e.y < 0) continue; // under ground, in the tube
+        for (const CityRect& r : lots) {
+            const double dx = std::max({r.x0 - e.x, 0.0, e.x - r.x1});
+            const double dz = std::max({r.z0 - e.z, 0.0, e.z - r.z1});
+            ASSERT_GE(std::hypot(dx, dz), 4.0) << "frame " << f << " by the lot at " << r.x0
+                                               << ", " << r.z0;
+        }
+    }
+}
+
+} // namespace
