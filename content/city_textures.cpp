@@ -231,13 +231,14 @@ RgbImage fire()
 
 RgbImage plasma()
 {
+    // Several periods across the texture: the tube wears it stretched over its whole length.
     return paint([](int, int, double u, double v) {
-        const double a = 2 * PI * u, b = 2 * PI * v;
-        const double p = std::sin(a * 2 + std::sin(b * 3)) + std::sin(b * 2 + 2 * std::cos(a)) +
-                         std::sin((a + b) * 3);
-        const double t = 0.5 + 0.5 * std::sin(p * 1.6);
-        return mix(Vec3{0.12, 0.02, 0.3}, Vec3{0.2, 0.8, 0.9}, t) +
-               Vec3{0.5, 0.0, 0.35} * std::pow(0.5 + 0.5 * std::cos(p * 2.2), 3);
+        const double a = 2 * PI * u * 5, b = 2 * PI * v * 4;
+        const double p =
+            std::sin(a + std::sin(b)) + std::sin(b + 2 * std::cos(a * 0.2 * 5)) + std::sin(a + b);
+        const double t = 0.5 + 0.5 * std::sin(p * 2.0);
+        const double glow = std::pow(0.5 + 0.5 * std::cos(p * 3.0), 6);
+        return mix(Vec3{0.05, 0.0, 0.18}, Vec3{0.1, 0.55, 0.8}, t) + Vec3{0.9, 0.15, 0.7} * glow;
     });
 }
 

@@ -104,8 +104,8 @@ TEST(CityPlan, HousesKeepClearOfTheEyeOnTheStreets)
         for (const CityRect& r : lots) {
             const double dx = std::max({r.x0 - e.x, 0.0, e.x - r.x1});
             const double dz = std::max({r.z0 - e.z, 0.0, e.z - r.z1});
-            ASSERT_GE(std::hypot(dx, dz), 4.0) << "frame " << f << " by the lot at " << r.x0
-                                               << ", " << r.z0;
+            ASSERT_GE(std::hypot(dx, dz), 4.0)
+                << "frame " << f << " by the lot at " << r.x0 << ", " << r.z0;
         }
     }
 }
