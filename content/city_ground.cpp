@@ -33,8 +33,11 @@ Mesh city_ground(const CityPlan& plan)
     std::vector<CityRect> covered = city_lots(plan);
     covered.push_back(plan.bunker);
     covered.push_back(plan.hole);
-    covered.push_back(plan.ramps[0]);
-    covered.push_back(plan.ramps[1]);
+    // Under the ramps, but not where the abutments lean back over the ground.
+    const CityRect& w = plan.ramps[0];
+    const CityRect& e = plan.ramps[1];
+    covered.push_back({w.x0, w.z0, w.x1 - CITY_ABUTMENT_LEAN, w.z1});
+    covered.push_back({e.x0 + CITY_ABUTMENT_LEAN, e.z0, e.x1, e.z1});
 
     // Corners are shared between cells: the ground is most of the scene's vertices.
     std::map<std::pair<int, int>, int> corners;

@@ -85,9 +85,9 @@ Mesh city_bridge(const CityPlan& plan)
             facing_quad(m, stone, {x, DECK_UNDER, z0}, {x1, DECK_UNDER, z0}, {x1, DECK_UNDER, z1},
                         {x, DECK_UNDER, z1}, {0, -1, 0});
     }
-    // The abutments under the deck's ends lean back at 45 degrees: seen from the street below
+    // The abutments under the deck's ends lean back: seen from the street below
     // they face it, from the deck above they face away and cannot be drawn over the deck.
-    const double lean = DECK_UNDER;
+    const double lean = CITY_ABUTMENT_LEAN;
     facing_quad(m, stone, {w.x1 - lean, 0, z0}, {w.x1 - lean, 0, z1}, {w.x1, DECK_UNDER, z1},
                 {w.x1, DECK_UNDER, z0}, {1, -1, 0});
     facing_quad(m, stone, {e.x0 + lean, 0, z0}, {e.x0 + lean, 0, z1}, {e.x0, DECK_UNDER, z1},

@@ -58,3 +58,5 @@ Mesh city_bridge(const CityPlan& plan); // "hid"
 
 // Bridge and bunker measures that the ground and the houses keep clear of.
 constexpr double CITY_DECK_HEIGHT = 4.8, CITY_BUNKER_HEIGHT = 7.0;
+// How far the bridge's abutments lean back from the deck's ends at the ground: one ground cell.
+constexpr double CITY_ABUTMENT_LEAN = 5.0;
