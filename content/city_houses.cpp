@@ -52,20 +52,22 @@ bool lot_free(const CityPlan& plan, const CityRect& r, double* nearest)
 
 // A wall from a to b (left to right seen from outside) between heights y0 and y1, cut into
 // tiles at every `span` units of height so that the texture's rows keep their size.
-void wall(Mesh& m, int material, Vec3 a, Vec3 b, double y0, double y1, double span, bool mirror)
+void wall(Mesh& m, int material, Vec3 a, Vec3 b, double y0, double y1, double span,
+          TexturePoint shift)
 {
-    const double u0 = mirror ? 1.0 : 0.0, u1 = 1.0 - u0;
+    const double u0 = shift.u, u1 = shift.u + 1.0;
     for (double base = y0; base < y1 - 1e-6; base += span) {
         const double top = std::min(base + span, y1);
-        const double v = 1.0 - (top - base) / span;
+        const double v = 1.0 - (top - base) / span + shift.v;
         mesh_quad(m, material, {a.x, base, a.z}, {b.x, base, b.z}, {b.x, top, b.z}, {a.x, top, a.z},
-                  {u0, 1.0}, {u1, 1.0}, {u1, v}, {u0, v});
+                  {u0, 1.0 + shift.v}, {u1, 1.0 + shift.v}, {u1, v}, {u0, v});
     }
 }
 
 struct Lot {
     double height = 0; // eaves; 0: no house
-    bool gabled = false, ridge_x = false, mirror = false;
+    bool gabled = false, ridge_x = false;
+    TexturePoint shift{0, 0}; // where in the facade's pattern of lit windows the walls begin
     int facade = 0;
 };
 
@@ -142,8 +144,12 @@ LotGrid plan_lots(const CityPlan& plan, const int* facades)
             lot.height = floors * FLOOR;
             lot.gabled = floors <= 4;
             lot.ridge_x = lot_unit(i, j, 3) < 0.5;
-            lot.mirror = lot_unit(i, j, 4) < 0.5;
-            lot.facade = facades[lot_hash((i + 100) / 3, (j + 100) / 2, 5) % 3];
+            const uint32_t style = lot_hash((i + 100) / 3, (j + 100) / 2, 5) % 3;
+            lot.facade = facades[style];
+            // Whole bays and floors, so no window is cut at a house's edge.
+            const double bays = style == 1 ? 3 : 4;
+            lot.shift = {std::floor(lot_unit(i, j, 4) * bays) / bays,
+                         std::floor(lot_unit(i, j, 6) * 4) / 4};
         }
     return grid;
 }
@@ -191,9 +197,9 @@ Mesh city_houses(const CityPlan& plan)
                 if (below >= h) continue;
                 if (below <= 0.0)
                     wall(m, lot.facade, ends[s][0], ends[s][1], 0.0, h, FLOOR * FACADE_FLOORS,
-                         lot.mirror);
+                         lot.shift);
                 else
-                    wall(m, blind, ends[s][0], ends[s][1], below, h, 8.0, false);
+                    wall(m, blind, ends[s][0], ends[s][1], below, h, 8.0, {0, 0});
             }
             house_roof(m, r, lot, tiles, flat);
         }
