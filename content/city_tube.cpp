@@ -95,6 +95,28 @@ void cap(Mesh& m, int material, Vec3 centre, Vec3 out, Vec3 normal, double apoth
     }
 }
 
+// The plasma as the scene lays it on the tube at load time: flattened along z with a gentle
+// perspective, in world units (scale 10, y and z turned over), twice across the whole tube.
+std::vector<TexturePoint> planar_plasma(const Mesh& tube)
+{
+    auto world = [](Vec3 p) { return Vec3{10 * p.x, -10 * p.y, -10 * p.z}; };
+    double zmin = 1e30;
+    for (const Vec3& p : tube.vertices) zmin = std::min(zmin, world(p).z);
+    std::vector<Vec3> flat;
+    double x0 = 1e30, x1 = -1e30, y0 = 1e30, y1 = -1e30;
+    for (const Vec3& p : tube.vertices) {
+        const Vec3 w = world(p);
+        const double k = 1000.0 / ((w.z - zmin) + 1000.0);
+        flat.push_back({w.x * k, w.y * k, 0});
+        x0 = std::min(x0, flat.back().x), x1 = std::max(x1, flat.back().x);
+        y0 = std::min(y0, flat.back().y), y1 = std::max(y1, flat.back().y);
+    }
+    std::vector<TexturePoint> uv;
+    for (const Vec3& f : flat)
+        uv.push_back({(f.x - x0) * 2.0 / (x1 - x0), (f.y - y0) * 2.0 / (y1 - y0)});
+    return uv;
+}
+
 } // namespace
 
 Mesh city_tube(const CityPlan& plan)
@@ -125,8 +147,10 @@ Mesh city_tube(const CityPlan& plan)
 Mesh city_tube_mouth(const CityPlan& plan)
 {
     const Mesh tube = city_tube(plan);
+    const std::vector<TexturePoint> uv = planar_plasma(tube);
     const CityRect& h = plan.hole;
     Mesh mouth;
+    const int material = mesh_material(mouth, "plasma", 120, 40, 160);
     for (const MeshTriangle& t : tube.triangles) {
         bool near = true;
         for (int c : t.corner) {
@@ -134,17 +158,12 @@ Mesh city_tube_mouth(const CityPlan& plan)
             near = near && p.y > -MOUTH_DEPTH && p.x < h.x1 + TUBE_APOTHEM * 2;
         }
         if (!near) continue;
+        // With the tube's own texture coordinates: where both are drawn, no seam between them.
         int corner[3];
         for (int k = 0; k < 3; k++)
             corner[k] = mesh_vertex(mouth, tube.vertices[size_t(t.corner[k])]);
-        // A slow glow down the shaft, where the tube itself gets the scene's plasma.
-        TexturePoint uv[3];
-        for (int k = 0; k < 3; k++) {
-            const Vec3 p = mouth.vertices[size_t(corner[k])];
-            uv[k] = {0.3 + 0.01 * (p.x - h.x0), 0.2 - p.y / (2 * MOUTH_DEPTH)};
-        }
-        mesh_triangle(mouth, mesh_material(mouth, "plasma", 120, 40, 160), corner[0], corner[1],
-                      corner[2], uv[0], uv[1], uv[2]);
+        mesh_triangle(mouth, material, corner[0], corner[1], corner[2], uv[size_t(t.corner[0])],
+                      uv[size_t(t.corner[1])], uv[size_t(t.corner[2])]);
     }
     return mouth;
 }
