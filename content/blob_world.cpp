@@ -36,8 +36,8 @@ double ridge(double bearing)
 Vec3 sky(Vec3 d)
 {
     const double elevation = std::asin(std::clamp(d.y, -1.0, 1.0));
-    const Vec3 zenith{0.015, 0.01, 0.06}, violet{0.20, 0.03, 0.30}, pink{1.0, 0.18, 0.35},
-        amber{1.0, 0.55, 0.12};
+    const Vec3 zenith{0.01, 0.006, 0.05}, violet{0.12, 0.015, 0.22}, pink{0.75, 0.08, 0.3},
+        amber{0.9, 0.35, 0.08};
     const double t = std::clamp(elevation / (PI / 2), 0.0, 1.0);
     Vec3 c = t < 0.08  ? mix(amber, pink, t / 0.08)
              : t < 0.3 ? mix(pink, violet, (t - 0.08) / 0.22)
@@ -45,14 +45,14 @@ Vec3 sky(Vec3 d)
     // The sun: a disc whose lower half is cut by widening bands, in a wide glow.
     const double a = std::acos(std::clamp(dot(d, SUN_DIRECTION), -1.0, 1.0));
     const double radius = 0.3;
-    c += Vec3{1.0, 0.35, 0.45} * (0.6 * std::exp(-a * 5.0));
+    c += Vec3{0.8, 0.2, 0.3} * (0.35 * std::exp(-a * 6.0));
     if (a < radius) {
         const double up = (elevation - SUN_DIRECTION.y) / radius; // -1 bottom .. 1 top
-        const Vec3 disc = mix(Vec3{1.0, 0.2, 0.5}, Vec3{1.0, 0.95, 0.3}, clamp01(0.5 + 0.5 * up));
+        const Vec3 disc = mix(Vec3{0.95, 0.05, 0.35}, Vec3{1.0, 0.8, 0.1}, clamp01(0.5 + 0.5 * up));
         const double band = up < 0.1 ? std::fmod((0.1 - up) * 6.0, 1.0) : 1.0;
-        const double gap = up < 0.1 ? (0.1 - up) * 0.55 : 0.0;
+        const double gap = up < 0.1 ? (0.1 - up) * 0.8 : 0.0;
         const double edge = smoothstep(radius, radius - 0.01, a);
-        if (band > gap) c = mix(c, disc * 1.6, edge);
+        if (band > gap) c = mix(c, disc, edge);
     }
     // Stars high up, where the sky is dark.
     const double bearing = std::atan2(d.x, d.z);
@@ -82,10 +82,10 @@ Vec3 floor_colour(Vec3 d)
     // Lines get wider with distance so they thin out smoothly instead of flickering.
     const double w = 0.03 + distance * 0.004;
     const double line = std::max(grid_line(x * 0.5, w), grid_line(z * 0.5, w));
-    Vec3 c = Vec3{0.05, 0.0, 0.1} + Vec3{1.0, 0.1, 0.8} * (1.6 * line);
-    c += Vec3{0.9, 0.2, 0.5} * (0.25 * std::exp(-distance * 0.02)); // the sun's glow on the floor
-    const double haze = 1.0 - std::exp(-distance * 0.035);
-    return mix(c, Vec3{0.9, 0.25, 0.45}, haze);
+    Vec3 c = Vec3{0.02, 0.0, 0.05} + Vec3{1.0, 0.08, 0.75} * line;
+    c += Vec3{0.6, 0.1, 0.3} * (0.12 * std::exp(-distance * 0.02)); // the sun's glow on the floor
+    const double haze = 1.0 - std::exp(-distance * 0.02);
+    return mix(c, Vec3{0.55, 0.08, 0.3}, haze);
 }
 
 Vec3 world(Vec3 d)
@@ -117,6 +117,26 @@ RgbImage render_background()
     return img;
 }
 
+// A box blur along rows, then columns: the blob is liquid, not a perfect mirror, and its
+// facets would break thin grid lines into crackles.
+void soften(RgbImage& img, int radius)
+{
+    RgbImage out = img;
+    for (int pass = 0; pass < 2; pass++) {
+        for (int y = 0; y < img.height; y++)
+            for (int x = 0; x < img.width; x++) {
+                Vec3 sum;
+                for (int d = -radius; d <= radius; d++) {
+                    const int sx = pass == 0 ? std::clamp(x + d, 0, img.width - 1) : x;
+                    const int sy = pass == 1 ? std::clamp(y + d, 0, img.height - 1) : y;
+                    sum += img.at(sx, sy);
+                }
+                out.at(x, y) = sum * (1.0 / (2 * radius + 1));
+            }
+        img.pixels.swap(out.pixels);
+    }
+}
+
 // What a mirror ball reflects towards the camera at each normal: texel (u, v) stands for the
 // view-space normal (u - 128, v - 128) / 128, x to the right and y down, facing the camera.
 RgbImage render_environment()
@@ -143,6 +163,7 @@ RgbImage render_environment()
                 }
             img.at(x, y) = sum * (1.0 / (SS * SS));
         }
+    soften(img, 2);
     return img;
 }
 

@@ -70,7 +70,7 @@ void blob_run(Image* frame)
         std::memcpy(frame->pixels, blob_background->pixels, size_t(frame->width) * frame->height);
         blob_field_move(blob_field);
         blob_field_sample(blob_field);
-        blob_polygonize(blob_field, blob_object, 0, false);
+        blob_polygonize(blob_field, blob_object, 0);
 
         // In from 2400 to 400 in five seconds, hold, and back out in the last five.
         if (t <= FLY_IN_END || t >= FLY_OUT_START) {

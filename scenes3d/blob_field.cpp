@@ -59,7 +59,7 @@ constexpr float NEAR_GRID_POINT = 1.0e-4f;
 struct Polygonizer {
     const BlobField* field;
     Object3D* object;
-    bool linear_search;
+    BlobPolygonizeMode mode;
     int32_t edge_vertex[BLOB_POINTS * 3]; // vertex made for (point, axis), or -1
 
     // The vertex of a cut edge: its index in the object, appended when it is new; -1 when the
@@ -77,7 +77,7 @@ struct Polygonizer {
         const bool near_point = !(share > NEAR_GRID_POINT && share < 1.0f - NEAR_GRID_POINT);
         int32_t* cached = &edge_vertex[p * 3 + e.axis];
         int32_t found;
-        if (linear_search || near_point)
+        if (mode.linear_search || near_point)
             found = object_find_vertex(object, pos[0], pos[1], pos[2], 0.000001f, -1, 8);
         else
             found = *cached;
@@ -93,8 +93,9 @@ struct Polygonizer {
     {
         int config = 0;
         for (int c = 0; c < 8; c++) config |= field->inside[n + corner_offsets[c]] << c;
-        // All inside, or nothing inside at this layer: the cell is left to its neighbours.
-        if (config == 255 || (config & 0x33) == 0) return;
+        // All inside, or nothing inside at this layer: the cell is left to its neighbours (or,
+        // on the blob's far side, to nobody).
+        if (config == 255 || ((config & 0x33) == 0 && !mode.every_cell)) return;
 
         int32_t vertex[12];
         const uint16_t cut = blob_edge_table[config];
@@ -166,6 +167,11 @@ void blob_field_sample(BlobField& field)
                 }
         }
     }
+    blob_field_classify(field);
+}
+
+void blob_field_classify(BlobField& field)
+{
     for (int n = 0; n < BLOB_POINTS; n++) field.inside[n] = field.value[n] < 0.0f;
 
     // Crossings on the edges leaving every point but the last layer of each axis.
@@ -184,12 +190,13 @@ void blob_field_sample(BlobField& field)
             }
 }
 
-void blob_polygonize(const BlobField& field, Object3D* object, int texture, bool linear_search)
+void blob_polygonize(const BlobField& field, Object3D* object, int texture,
+                     BlobPolygonizeMode mode)
 {
     Polygonizer* p = &polygonizer;
     p->field = &field;
     p->object = object;
-    p->linear_search = linear_search;
+    p->mode = mode;
     std::fill(std::begin(p->edge_vertex), std::end(p->edge_vertex), -1);
 
     object->vertex_count = 0;
@@ -197,8 +204,11 @@ void blob_polygonize(const BlobField& field, Object3D* object, int texture, bool
     int kstart = BLOB_GRID;
     for (const BlobBall& b : field.balls) kstart = std::min(kstart, int(std::floor(b.z)));
     kstart++;
+    // The show cuts the rows j = 1 to 16 only.
+    int jstart = 1, jend = 16;
+    if (mode.every_cell) kstart = 0, jstart = 0, jend = BLOB_GRID - 2;
     for (int i = 0; i < BLOB_GRID - 1; i++)
-        for (int j = 1; j <= 16; j++)
+        for (int j = jstart; j <= jend; j++)
             for (int k = kstart; k < BLOB_GRID - 1; k++) p->cell(blob_index(i, j, k), texture);
 }
 

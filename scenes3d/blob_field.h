@@ -37,13 +37,25 @@ struct BlobField {
 void blob_field_start(BlobField& field);
 // One frame: every ball moves and bounces off its box.
 void blob_field_move(BlobField& field);
-// The field of the balls, the inside flags and the crossings of the edges.
+// The field of the balls, then blob_field_classify.
 void blob_field_sample(BlobField& field);
+// From the field values: the inside flags (below 0, so exactly 0 is outside) and the crossings
+// of the edges whose ends differ.
+void blob_field_classify(BlobField& field);
+
+struct BlobPolygonizeMode {
+    // Find shared vertices by scanning all vertices made so far: the slow way, which the fast
+    // edge lookup must agree with.
+    bool linear_search = false;
+    // Cut every cell of the grid. The show cuts only the cells from the layer after the
+    // lowest ball on and only those with an inside corner at their near side: what faces
+    // away from the camera is never made.
+    bool every_cell = false;
+};
 
 // Rebuilds the object's vertices and faces (texture index texture) from the inside flags and
-// crossings. A vertex shared by neighbouring cells is stored once. With linear_search the
-// shared vertices are found by scanning all vertices made so far, the slow way that the fast
-// edge lookup must agree with. Triangles that no longer fit the object's capacity
-// (BLOB_MAX_VERTICES, BLOB_MAX_FACES) are dropped and counted.
-void blob_polygonize(const BlobField& field, Object3D* object, int texture, bool linear_search);
+// crossings. A vertex shared by neighbouring cells is stored once. Triangles that no longer
+// fit the object's capacity (BLOB_MAX_VERTICES, BLOB_MAX_FACES) are dropped and counted.
+void blob_polygonize(const BlobField& field, Object3D* object, int texture,
+                     BlobPolygonizeMode mode = {});
 int64_t blob_dropped_faces();

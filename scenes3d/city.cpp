@@ -62,9 +62,7 @@ void city_run(Image* frame)
                           CAMERA_SCALE_Z, camera.ax, camera.ay, camera.az, view, rotation);
 
         // Turns pile up on the pipe: about the world's vertical axis, as its placement is baked.
-        Matrix4 turned;
-        matrix_multiply(city_objects[PIPE]->matrix, pipe_turn, turned);
-        city_objects[PIPE]->matrix = turned;
+        matrix_multiply(city_objects[PIPE]->matrix, pipe_turn, city_objects[PIPE]->matrix);
 
         flight_draw(frame, city_objects, CITY_OBJECT_COUNT, row, view, &rotation, city_textures);
         display_present(frame);
