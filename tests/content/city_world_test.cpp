@@ -12,7 +12,9 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -77,6 +79,27 @@ TEST_F(CityWorld, ObjectsLoadWithTheScenesTexturesAndFitEveryRow)
         EXPECT_LT(v, RENDER_LIST_CAPACITY * 3 / 4) << "row " << r;
         EXPECT_LT(f, RENDER_LIST_CAPACITY * 9 / 10) << "row " << r;
     }
+}
+
+TEST_F(CityWorld, IsTheSameEveryTime)
+{
+    ASSERT_TRUE(written);
+    const std::string again = std::filesystem::temp_directory_path() / "vantor-city-test-again";
+    std::filesystem::remove_all(again);
+    std::filesystem::create_directories(again);
+    ASSERT_TRUE(content_write_city(again));
+    auto bytes = [](const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    int files = 0;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root + "/3d/city")) {
+        if (!e.is_regular_file()) continue;
+        const auto relative = std::filesystem::relative(e.path(), root);
+        EXPECT_EQ(bytes(e.path()), bytes(again / relative)) << relative;
+        files++;
+    }
+    EXPECT_EQ(files, 12 + CITY_OBJECT_COUNT);
 }
 
 TEST(CityPlan, ReplaysThePathWhereTheSceneGoes)
