@@ -13,12 +13,40 @@ constexpr double CELL = 5.0;
 constexpr double ROAD_HALF = 5.5;    // cells whose middle is this near a street are road
 constexpr double ROAD_ACROSS = 20.0; // the road texture spans this much across the street
 constexpr double ROAD_ALONG = 8.0;
+constexpr double KERB_WIDTH = 0.6, KERB_HEIGHT = 0.6;
 
 bool inside_any(const std::vector<CityRect>& rects, double x, double z)
 {
     for (const CityRect& r : rects)
         if (r.contains(x, z)) return true;
     return false;
+}
+
+// A low kerb round the hole: from the street far away it hides the shaft below.
+void hole_kerb(Mesh& m, int material, const CityRect& h)
+{
+    auto quad = [&](Vec3 a, Vec3 b, Vec3 c, Vec3 d, Vec3 towards) {
+        if (dot(cross(b - a, d - a), towards) < 0) std::swap(b, d);
+        mesh_quad(m, material, a, b, c, d, {0, 0.2}, {1, 0.2}, {1, 0}, {0, 0});
+    };
+    const double w = KERB_WIDTH, y = KERB_HEIGHT;
+    for (int side = 0; side < 2; side++) {
+        // Along x at z0 and z1: these sides cover the corners.
+        const double z = side ? h.z1 : h.z0, out = side ? w : -w;
+        const Vec3 facing{0, 0, side ? 1.0 : -1.0};
+        quad({h.x0, 0, z}, {h.x1, 0, z}, {h.x1, y, z}, {h.x0, y, z}, -facing);
+        quad({h.x0 - w, y, z}, {h.x1 + w, y, z}, {h.x1 + w, y, z + out}, {h.x0 - w, y, z + out},
+             {0, 1, 0});
+        quad({h.x0 - w, 0, z + out}, {h.x1 + w, 0, z + out}, {h.x1 + w, y, z + out},
+             {h.x0 - w, y, z + out}, facing);
+        // Along z at x0 and x1, between the others.
+        const double x = side ? h.x1 : h.x0, outx = side ? w : -w;
+        const Vec3 facing_x{side ? 1.0 : -1.0, 0, 0};
+        quad({x, 0, h.z0}, {x, 0, h.z1}, {x, y, h.z1}, {x, y, h.z0}, -facing_x);
+        quad({x, y, h.z0}, {x, y, h.z1}, {x + outx, y, h.z1}, {x + outx, y, h.z0}, {0, 1, 0});
+        quad({x + outx, 0, h.z0}, {x + outx, 0, h.z1}, {x + outx, y, h.z1}, {x + outx, y, h.z0},
+             facing_x);
+    }
 }
 
 } // namespace
@@ -87,5 +115,6 @@ Mesh city_ground(const CityPlan& plan)
         mesh_triangle(m, cobbles, mesh_vertex(m, corner_point), mesh_vertex(m, p2),
                       mesh_vertex(m, p1), {0, 0}, {0.5, 0}, {0, 0.5});
     }
+    hole_kerb(m, slabs, h);
     return m;
 }
