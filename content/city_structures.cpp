@@ -1,6 +1,7 @@
 // The bunker ("bunker") where the tube comes up and the bridge ("hid") that carries the north
-// street over the main street. The bunker's sides slope so steeply back that from anywhere in
-// the tube below they face away: none of them can be drawn over the tube's far walls.
+// street over the main street. The bunker's sides slope back so far that from the tube's last
+// stretch below them they face away: none of them can be drawn over the tube's far walls
+// (from farther down the tube's own bend hides them).
 #include "content/city_world.h"
 
 #include <cmath>
@@ -19,7 +20,7 @@ void facing_quad(Mesh& m, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3
     mesh_quad(m, material, p0, p1, p2, p3, t0, t1, t2, t3);
 }
 
-constexpr double DECK_UNDER = 4.0, PARAPET = 1.0, PARAPET_WIDTH = 0.5, PIECE = 5.0;
+constexpr double PARAPET_WIDTH = 0.5, PIECE = 5.0;
 
 } // namespace
 
@@ -64,7 +65,8 @@ Mesh city_bridge(const CityPlan& plan)
     for (double x = w.x0; x < e.x1 - 1e-6; x += PIECE) {
         const double x1 = x + PIECE, ya = surface(x), yb = surface(x1);
         const bool deck = x >= w.x1 - 1e-6 && x1 <= e.x0 + 1e-6;
-        const double bottom_a = deck ? DECK_UNDER : 0.0, bottom_b = deck ? DECK_UNDER : 0.0;
+        const double bottom_a = deck ? CITY_DECK_UNDER : 0.0,
+                     bottom_b = deck ? CITY_DECK_UNDER : 0.0;
         // The road: the texture's middle line along the bridge's middle.
         const double u0 = 0.5 + (z0 - zc) / 20.0, u1 = 0.5 + (z1 - zc) / 20.0;
         facing_quad(m, road, {x, ya, z0}, {x1, yb, z0}, {x1, yb, z1}, {x, ya, z1}, {0, 1, 0},
@@ -73,24 +75,25 @@ Mesh city_bridge(const CityPlan& plan)
         for (int side = 0; side < 2; side++) {
             const double z = side ? z1 : z0, in = side ? -PARAPET_WIDTH : PARAPET_WIDTH;
             const Vec3 out{0, 0, side ? 1.0 : -1.0};
-            facing_quad(m, stone, {x, bottom_a, z}, {x1, bottom_b, z}, {x1, yb + PARAPET, z},
-                        {x, ya + PARAPET, z}, out, {0, 1}, {1, 1}, {1, 0}, {0, 0});
-            facing_quad(m, stone, {x, ya, z + in}, {x1, yb, z + in}, {x1, yb + PARAPET, z + in},
-                        {x, ya + PARAPET, z + in}, -out, {0, 0.2}, {1, 0.2}, {1, 0}, {0, 0});
-            facing_quad(m, stone, {x, ya + PARAPET, z}, {x1, yb + PARAPET, z},
-                        {x1, yb + PARAPET, z + in}, {x, ya + PARAPET, z + in}, {0, 1, 0}, {0, 0.1},
-                        {1, 0.1}, {1, 0}, {0, 0});
+            facing_quad(m, stone, {x, bottom_a, z}, {x1, bottom_b, z}, {x1, yb + CITY_PARAPET, z},
+                        {x, ya + CITY_PARAPET, z}, out, {0, 1}, {1, 1}, {1, 0}, {0, 0});
+            facing_quad(m, stone, {x, ya, z + in}, {x1, yb, z + in},
+                        {x1, yb + CITY_PARAPET, z + in}, {x, ya + CITY_PARAPET, z + in}, -out,
+                        {0, 0.2}, {1, 0.2}, {1, 0}, {0, 0});
+            facing_quad(m, stone, {x, ya + CITY_PARAPET, z}, {x1, yb + CITY_PARAPET, z},
+                        {x1, yb + CITY_PARAPET, z + in}, {x, ya + CITY_PARAPET, z + in}, {0, 1, 0},
+                        {0, 0.1}, {1, 0.1}, {1, 0}, {0, 0});
         }
         if (deck)
-            facing_quad(m, stone, {x, DECK_UNDER, z0}, {x1, DECK_UNDER, z0}, {x1, DECK_UNDER, z1},
-                        {x, DECK_UNDER, z1}, {0, -1, 0});
+            facing_quad(m, stone, {x, CITY_DECK_UNDER, z0}, {x1, CITY_DECK_UNDER, z0},
+                        {x1, CITY_DECK_UNDER, z1}, {x, CITY_DECK_UNDER, z1}, {0, -1, 0});
     }
     // The abutments under the deck's ends lean back: seen from the street below
     // they face it, from the deck above they face away and cannot be drawn over the deck.
     const double lean = CITY_ABUTMENT_LEAN;
-    facing_quad(m, stone, {w.x1 - lean, 0, z0}, {w.x1 - lean, 0, z1}, {w.x1, DECK_UNDER, z1},
-                {w.x1, DECK_UNDER, z0}, {1, -1, 0});
-    facing_quad(m, stone, {e.x0 + lean, 0, z0}, {e.x0 + lean, 0, z1}, {e.x0, DECK_UNDER, z1},
-                {e.x0, DECK_UNDER, z0}, {-1, -1, 0});
+    facing_quad(m, stone, {w.x1 - lean, 0, z0}, {w.x1 - lean, 0, z1}, {w.x1, CITY_DECK_UNDER, z1},
+                {w.x1, CITY_DECK_UNDER, z0}, {1, -1, 0});
+    facing_quad(m, stone, {e.x0 + lean, 0, z0}, {e.x0 + lean, 0, z1}, {e.x0, CITY_DECK_UNDER, z1},
+                {e.x0, CITY_DECK_UNDER, z0}, {-1, -1, 0});
     return m;
 }

@@ -173,7 +173,7 @@ Mesh city_pipe()
     Mesh m;
     const int material = mesh_material(m, "fire1", 200, 80, 20);
     // An S of two half circles over the plaza, turning about its middle, with a hub.
-    constexpr double Y = 6.0, R = 3.0, APOTHEM = 0.6;
+    constexpr double Y = 6.6, R = 3.0, APOTHEM = 0.6;
     std::vector<Vec3> line;
     for (int i = 0; i <= 12; i++) {
         const double a = PI - PI * i / 12;
@@ -188,7 +188,7 @@ Mesh city_pipe()
     cap(m, material, line.back(), normalize(line.back() - line[line.size() - 2]), {0, 1, 0},
         APOTHEM);
     // The hub: a short upright drum with lids.
-    std::vector<Vec3> hub = {{0, 5.4, 0}, {0, 7.6, 0}};
+    std::vector<Vec3> hub = {{0, 6.0, 0}, {0, 8.2, 0}};
     sweep(m, material, hub, {1, 0, 0}, 1.0, false);
     cap(m, material, hub[0], {0, -1, 0}, {1, 0, 0}, 1.0);
     cap(m, material, hub[1], {0, 1, 0}, {1, 0, 0}, 1.0);

@@ -57,6 +57,7 @@ Mesh city_bunker(const CityPlan& plan); // "bunker"
 Mesh city_bridge(const CityPlan& plan); // "hid"
 
 // Bridge and bunker measures that the ground and the houses keep clear of.
-constexpr double CITY_DECK_HEIGHT = 4.8, CITY_BUNKER_HEIGHT = 7.0;
+constexpr double CITY_DECK_HEIGHT = 4.8, CITY_DECK_UNDER = 4.0, CITY_PARAPET = 1.0;
+constexpr double CITY_BUNKER_HEIGHT = 7.0;
 // How far the bridge's abutments lean back from the deck's ends at the ground: one ground cell.
 constexpr double CITY_ABUTMENT_LEAN = 5.0;

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <set>
 #include <string>
 
 namespace {
@@ -131,6 +132,70 @@ TEST(CityPlan, HousesKeepClearOfTheEyeOnTheStreets)
                 << "frame " << f << " by the lot at " << r.x0 << ", " << r.z0;
         }
     }
+}
+
+// The houses repeat the tube's mouth so that rows without the tube see a shaft; where both are
+// drawn the two must tie in the depth order, so the copies must be the very same faces.
+TEST(CityObjects, TheShaftInTheHousesIsTheTubesOwnFaces)
+{
+    const CityPlan plan = city_plan();
+    const Mesh tube = city_tube(plan), mouth = city_tube_mouth(plan);
+    ASSERT_GT(mouth.triangles.size(), 50u);
+    auto key = [](const Mesh& m, const MeshTriangle& t) {
+        std::array<float, 9> k;
+        for (int c = 0; c < 3; c++) {
+            const Vec3 p = m.vertices[size_t(t.corner[c])];
+            k[size_t(c * 3)] = float(p.x), k[size_t(c * 3 + 1)] = float(p.y);
+            k[size_t(c * 3 + 2)] = float(p.z);
+        }
+        return k;
+    };
+    std::set<std::array<float, 9>> faces;
+    for (const MeshTriangle& t : tube.triangles) faces.insert(key(tube, t));
+    for (const MeshTriangle& t : mouth.triangles)
+        EXPECT_TRUE(faces.count(key(mouth, t))) << "a shaft face the tube does not have";
+}
+
+// The pipe is drawn while the descent ends, not from the next step on: in the descent's last
+// frame it must hide behind the bridge, however far it has turned.
+TEST(CityObjects, ThePipeHidesBehindTheBridgeWhenTheDescentEnds)
+{
+    const CityPlan plan = city_plan();
+    ASSERT_EQ(plan.row[59], 1);
+    ASSERT_EQ(plan.row[60], 2);
+    const Vec3 eye = plan.eye[59];
+    const double face = plan.ramps[0].z1; // the bridge's side towards the eye
+    for (const Vec3& p : city_pipe().vertices)
+        for (int a = 0; a < 36; a++) {
+            const double r = std::hypot(p.x, p.z), angle = a * 3.14159265358979 / 18;
+            const Vec3 q{r * std::cos(angle), p.y, r * std::sin(angle)};
+            const double t = (eye.z - face) / (eye.z - q.z);
+            const Vec3 at = eye + (q - eye) * t;
+            EXPECT_GE(at.y, CITY_DECK_UNDER);
+            EXPECT_LE(at.y, CITY_DECK_HEIGHT + CITY_PARAPET);
+            EXPECT_LE(std::fabs(at.x), plan.ramps[1].x1);
+        }
+}
+
+// The tube's last stretch rises under the bunker: there its slopes must face away from the eye,
+// or they would be drawn over the tube's far walls.
+TEST(CityObjects, TheBunkerFacesAwayFromTheTubesLastStretch)
+{
+    const CityPlan plan = city_plan();
+    const Mesh bunker = city_bunker(plan);
+    int frames = 0;
+    for (size_t f = 0; f < plan.eye.size(); f++) {
+        const Vec3 e = plan.eye[f];
+        if (plan.row[f] < 9 || plan.row[f] > 13 || e.x < 8.0 || e.y > CITY_BUNKER_HEIGHT) continue;
+        frames++;
+        for (const MeshTriangle& t : bunker.triangles) {
+            const Vec3 a = bunker.vertices[size_t(t.corner[0])];
+            const Vec3 n = cross(bunker.vertices[size_t(t.corner[1])] - a,
+                                 bunker.vertices[size_t(t.corner[2])] - a);
+            EXPECT_LE(dot(n, e - a), 0.0) << "frame " << f;
+        }
+    }
+    EXPECT_GT(frames, 20);
 }
 
 } // namespace
