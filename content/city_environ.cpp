@@ -31,12 +31,17 @@ Vec3 ray_exit(const std::vector<Vec3>& polygon, double a)
     return RAY_CENTRE + d * best;
 }
 
-// A quad turned so that its front faces `towards`.
+// A quad turned so that its front faces `towards`; with two corners at one place, a triangle.
 void facing_quad(Mesh& m, int material, Vec3 p[4], TexturePoint t[4], Vec3 towards)
 {
     if (dot(cross(p[1] - p[0], p[3] - p[0]), towards) < 0) {
         std::swap(p[1], p[3]);
         std::swap(t[1], t[3]);
+    }
+    if (length(p[2] - p[3]) < 1e-9 || length(p[1] - p[2]) < 1e-9) { // a triangle: the sky's top
+        mesh_triangle(m, material, mesh_vertex(m, p[0]), mesh_vertex(m, p[1]), mesh_vertex(m, p[3]),
+                      t[0], t[1], t[3]);
+        return;
     }
     mesh_quad(m, material, p[0], p[1], p[2], p[3], t[0], t[1], t[2], t[3]);
 }

@@ -18,7 +18,7 @@ struct CityStreet {
 };
 
 struct CityPlan {
-    std::vector<Vec3> eye; // the eye in every frame of the flight
+    std::vector<Vec3> eye; // the eye in every frame of rows 0 to 28 (row 29 only holds still)
     std::vector<int> row;  // the path row of every frame
     std::vector<CityStreet> streets;
     CityRect ground;        // the city's own ground; the surroundings begin at its edge
@@ -30,8 +30,8 @@ struct CityPlan {
 
 // Replays the scene's camera path and lays the city out around it.
 CityPlan city_plan();
-// Distance on the ground from (x, z) to the nearest street's centre line; the street's
-// The nearest point there is `closest`.
+// The nearest street centre line to (x, z) on the ground: how far, its nearest point, the
+// street's direction there and how far along the street that point lies.
 struct CityStreetPoint {
     double distance;
     Vec3 closest, along; // along: unit, in the street's direction
