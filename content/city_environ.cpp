@@ -46,14 +46,12 @@ void facing_quad(Mesh& m, int material, Vec3 p[4], TexturePoint t[4], Vec3 towar
     mesh_quad(m, material, p[0], p[1], p[2], p[3], t[0], t[1], t[2], t[3]);
 }
 
-// Clouds mapped from above, continuous from tile to tile.
-void sky_tile(Mesh& m, int material, Vec3 p[4])
+// Clouds laid along the rings (u round the sky, v up it), so that the texture runs on from
+// tile to tile and from ring to ring; t holds the tile's corners' places in the cloud field.
+void sky_tile(Mesh& m, int material, Vec3 p[4], TexturePoint t[4])
 {
-    double ux = 1e30, vz = 1e30;
-    for (int k = 0; k < 4; k++) ux = std::min(ux, p[k].x), vz = std::min(vz, p[k].z);
-    ux = std::floor(ux / SKY_REPEAT), vz = std::floor(vz / SKY_REPEAT);
-    TexturePoint t[4];
-    for (int k = 0; k < 4; k++) t[k] = {p[k].x / SKY_REPEAT - ux, p[k].z / SKY_REPEAT - vz};
+    const double u0 = std::floor(std::min({t[0].u, t[1].u, t[2].u, t[3].u}));
+    for (int k = 0; k < 4; k++) t[k].u -= u0;
     const Vec3 mid = (p[0] + p[1] + p[2] + p[3]) * 0.25;
     facing_quad(m, material, p, t, Vec3{DOME_CENTRE.x, 0, DOME_CENTRE.z} - mid + Vec3{0, -200, 0});
 }
@@ -120,18 +118,24 @@ Mesh city_surroundings(const CityPlan& plan)
         const Vec3 flat = DOME_CENTRE + (Vec3{outer[k].x, 0, outer[k].z} - DOME_CENTRE) * scale[r];
         return Vec3{flat.x, height[r], flat.z};
     };
-    for (int r = 0; r < 3; r++)
+    // Around the sky a whole number of cloud repeats, so the last tile meets the first.
+    std::vector<double> around{0.0};
+    for (size_t k = 0; k < count; k++)
+        around.push_back(around.back() + length(outer[(k + 1) % count] - outer[k]));
+    const double repeats = std::max(1.0, std::round(around.back() / SKY_REPEAT));
+    for (double& a : around) a *= repeats / around.back();
+    const double v_ring[] = {0.0, 0.45, 0.9, 1.3, 1.6};
+    const Vec3 apex{DOME_CENTRE.x, 180, DOME_CENTRE.z};
+    for (int r = 0; r < 4; r++)
         for (size_t k = 0; k < count; k++) {
             const size_t l = (k + 1) % count;
-            Vec3 p[4] = {ring_point(r, k), ring_point(r, l), ring_point(r + 1, l),
-                         ring_point(r + 1, k)};
-            sky_tile(m, sky, p);
+            Vec3 p[4] = {ring_point(r, k), ring_point(r, l), r < 3 ? ring_point(r + 1, l) : apex,
+                         r < 3 ? ring_point(r + 1, k) : apex};
+            TexturePoint t[4] = {{around[k], v_ring[r]},
+                                 {around[k + 1], v_ring[r]},
+                                 {around[k + 1], v_ring[r + 1]},
+                                 {around[k], v_ring[r + 1]}};
+            sky_tile(m, sky, p, t);
         }
-    const Vec3 apex{DOME_CENTRE.x, 180, DOME_CENTRE.z};
-    for (size_t k = 0; k < count; k++) {
-        const size_t l = (k + 1) % count;
-        Vec3 p[4] = {ring_point(3, k), ring_point(3, l), apex, apex};
-        sky_tile(m, sky, p);
-    }
     return m;
 }
