@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything, generates the show and runs every test.
+#   ./test.sh [--sanitize] [CTEST-ARGS...]
+# --sanitize builds in build-asan/ with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 
+build=build sanitize=OFF
+if [ "${1:-}" = --sanitize ]; then
+    build=build-asan sanitize=ON
+    shift
+fi
+
 scripts/deps.sh test
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=ON -DVANTOR_BENCH=ON >/dev/null
-cmake --build build -j "$(nproc)"
-cd build
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=ON -DVANTOR_BENCH=ON \
+    -DVANTOR_SANITIZE="$sanitize" >/dev/null
+cmake --build "$build" -j "$(nproc)"
+cd "$build"
 ctest --output-on-failure -j "$(nproc)" "$@"

@@ -1,7 +1,7 @@
 // Speed of the triangle fillers in pixels per second, and of a whole 3D frame: transformation,
 // render list, projection, depth sort and perspective-correct texturing of 5000 faces.
 #include "engine3d/pipeline.h"
-#include "raster/draw.h"
+#include "engine3d/draw.h"
 #include "raster/target.h"
 #include "raster/triangle.h"
 

@@ -94,6 +94,20 @@ static void tar_finish(TarPipe& pipe_)
     }
 }
 
+bool archive_listing_match(char* line, const char* member, long* size)
+{
+    const size_t len = std::strlen(line);
+    if (len > 0 && line[len - 1] == '\n') line[len - 1] = 0;
+    // Permissions, owner/group, size, date, time, name.
+    char* cursor = line;
+    char* field[6];
+    int n = 0;
+    while (n < 6 && (field[n] = next_field(&cursor)) != nullptr) n++;
+    if (n < 6 || std::strcmp(field[5], member) != 0) return false;
+    *size = std::strtol(field[2], nullptr, 10);
+    return true;
+}
+
 long archive_member_size(const char* archive, const char* member)
 {
     const ArchiveKind kind = archive_kind(archive);
@@ -109,18 +123,7 @@ long archive_member_size(const char* archive, const char* member)
     char line[1024];
     long found = 0;
     while (std::fgets(line, 1023, tar.out) != nullptr) {
-        const size_t len = std::strlen(line);
-        if (len > 0 && line[len - 1] == '\n') line[len - 1] = 0;
-        // Permissions, owner/group, size, date, time, name.
-        char* cursor = line;
-        char* field[6];
-        int n = 0;
-        while (n < 6 && (field[n] = next_field(&cursor)) != nullptr) n++;
-        if (n < 6) continue;
-        if (std::strcmp(field[5], member) == 0) {
-            found = std::strtol(field[2], nullptr, 10);
-            break;
-        }
+        if (archive_listing_match(line, member, &found)) break;
     }
     tar_finish(tar);
     return found;

@@ -21,5 +21,8 @@ long archive_member_size(const char* archive, const char* member);
 // The member's bytes in a new buffer (exactly its size); 0 on every failure.
 long archive_read_member(const char* archive, const char* member, unsigned char** out);
 
+// One line of tar's verbose listing (cut up in place): true when it lists member, whose
+// size then goes to *size.
+bool archive_listing_match(char* line, const char* member, long* size);
 // Tokeniser of tar listing lines: the next blank-, newline- or comma-delimited field.
 char* next_field(char** cursor);

@@ -8,6 +8,16 @@
 #include <cstdlib>
 #include <cstring>
 
+bool ask_parse_answer(const char* line, int minimum, int maximum, int* value)
+{
+    // An empty line (or a lone character at the end of input) is no answer.
+    if (std::strlen(line) <= 1) return false;
+    const long v = std::strtol(line, nullptr, 10);
+    if (v < minimum || v > maximum) return false;
+    *value = int(v);
+    return true;
+}
+
 int ask_number(const char* prompt, int minimum, int maximum)
 {
     for (;;) {
@@ -29,10 +39,7 @@ int ask_number(const char* prompt, int minimum, int maximum)
             std::printf("\nNo answer: standard input has ended.\n");
             demo_exit(1);
         }
-        // An empty line (or a lone character at the end of input) is no answer.
-        if (std::strlen(line) <= 1) continue;
-
-        const long value = std::strtol(line, nullptr, 10);
-        if (value >= minimum && value <= maximum) return int(value);
+        int value;
+        if (ask_parse_answer(line, minimum, maximum, &value)) return value;
     }
 }

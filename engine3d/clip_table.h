@@ -6,38 +6,46 @@
 
 #include <array>
 
-namespace near_clip {
-
-struct NewVertex {
+struct NearClipVertex {
     int closer, kept;
 };
 
-struct Case {
+struct NearClipCase {
     int key;
     int new_count;
-    std::array<NewVertex, 2> made;
+    std::array<NearClipVertex, 2> made;
     int face_count;
     std::array<std::array<int, 3>, 2> faces;
 };
 
-constexpr int N0 = 3, N1 = 4; // the first and the second new vertex
+constexpr int NEAR_CLIP_N0 = 3, NEAR_CLIP_N1 = 4; // the first and the second new vertex
 
-constexpr std::array<Case, 7> cases = {{
+constexpr std::array<NearClipCase, 7> near_clip_cases = {{
     {0, 0, {}, 1, {{{0, 1, 2}}}},
-    {1, 2, {{{0, 1}, {0, 2}}}, 2, {{{N0, 1, 2}, {N1, N0, 2}}}},  // V0 near: N01, N02
-    {4, 2, {{{1, 0}, {1, 2}}}, 2, {{{0, N0, 2}, {N0, N1, 2}}}},  // V1 near: N10, N12
-    {16, 2, {{{2, 1}, {2, 0}}}, 2, {{{0, 1, N0}, {0, N0, N1}}}}, // V2 near: N21, N20
-    {5, 2, {{{0, 2}, {1, 2}}}, 1, {{{N0, N1, 2}}}},              // V0, V1 near: N02, N12
-    {17, 2, {{{0, 1}, {2, 1}}}, 1, {{{N0, 1, N1}}}},             // V0, V2 near: N01, N21
-    {20, 2, {{{1, 0}, {2, 0}}}, 1, {{{0, N0, N1}}}},             // V1, V2 near: N10, N20
+    {1,
+     2,
+     {{{0, 1}, {0, 2}}},
+     2,
+     {{{NEAR_CLIP_N0, 1, 2}, {NEAR_CLIP_N1, NEAR_CLIP_N0, 2}}}}, // V0 near: N01, N02
+    {4,
+     2,
+     {{{1, 0}, {1, 2}}},
+     2,
+     {{{0, NEAR_CLIP_N0, 2}, {NEAR_CLIP_N0, NEAR_CLIP_N1, 2}}}}, // V1 near: N10, N12
+    {16,
+     2,
+     {{{2, 1}, {2, 0}}},
+     2,
+     {{{0, 1, NEAR_CLIP_N0}, {0, NEAR_CLIP_N0, NEAR_CLIP_N1}}}},         // V2 near: N21, N20
+    {5, 2, {{{0, 2}, {1, 2}}}, 1, {{{NEAR_CLIP_N0, NEAR_CLIP_N1, 2}}}},  // V0, V1 near: N02, N12
+    {17, 2, {{{0, 1}, {2, 1}}}, 1, {{{NEAR_CLIP_N0, 1, NEAR_CLIP_N1}}}}, // V0, V2 near: N01, N21
+    {20, 2, {{{1, 0}, {2, 0}}}, 1, {{{0, NEAR_CLIP_N0, NEAR_CLIP_N1}}}}, // V1, V2 near: N10, N20
 }};
 
 // The case for a key, or null when the face is dropped (a corner beyond far, or all near).
-constexpr const Case* find(int key)
+constexpr const NearClipCase* near_clip_find(int key)
 {
-    for (const Case& c : cases)
+    for (const NearClipCase& c : near_clip_cases)
         if (c.key == key) return &c;
     return nullptr;
 }
-
-} // namespace near_clip

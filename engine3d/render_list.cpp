@@ -81,8 +81,8 @@ void render_list_add(Object3D* object, float near, float far, float focal, int32
         if ((v[0]->clip_x & v[1]->clip_x & v[2]->clip_x) != 0 ||
             (v[0]->clip_y & v[1]->clip_y & v[2]->clip_y) != 0)
             continue;
-        const near_clip::Case* cut =
-            near_clip::find(v[0]->clip_z + 4 * v[1]->clip_z + 16 * v[2]->clip_z);
+        const NearClipCase* cut =
+            near_clip_find(v[0]->clip_z + 4 * v[1]->clip_z + 16 * v[2]->clip_z);
         if (cut == nullptr) continue;
         if (next + cut->new_count > RENDER_LIST_CAPACITY ||
             list.face_count + cut->face_count > RENDER_LIST_CAPACITY) {

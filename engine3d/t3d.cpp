@@ -177,15 +177,22 @@ int t3d_read(Reader& r, Object3D** handle, const char* path, const uint8_t* pale
 
 } // namespace
 
-int t3d_load(Object3D** handle, const char* path, const uint8_t* palette, int reverse,
-             const char* const* names, const int32_t* sizes, int texture_count)
+int t3d_load_stream(Object3D** handle, FILE* file, const char* path, const uint8_t* palette,
+                    int reverse, const char* const* names, const int32_t* sizes, int texture_count)
 {
     static Reader r; // 30 KB of slots: kept off the stack
     r = {};
-    r.file = std::fopen(path, "r");
-    if (r.file == nullptr) return T3D_CANNOT_OPEN;
+    r.file = file;
+    return t3d_read(r, handle, path, palette, reverse & 0xff, names, sizes, texture_count & 0xff);
+}
+
+int t3d_load(Object3D** handle, const char* path, const uint8_t* palette, int reverse,
+             const char* const* names, const int32_t* sizes, int texture_count)
+{
+    FILE* file = std::fopen(path, "r");
+    if (file == nullptr) return T3D_CANNOT_OPEN;
     const int e =
-        t3d_read(r, handle, path, palette, reverse & 0xff, names, sizes, texture_count & 0xff);
-    std::fclose(r.file);
+        t3d_load_stream(handle, file, path, palette, reverse, names, sizes, texture_count);
+    std::fclose(file);
     return e;
 }

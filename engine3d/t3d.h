@@ -6,6 +6,7 @@
 #include "gfx2d/palette.h"
 
 #include <cstdint>
+#include <cstdio>
 
 enum T3dResult : int {
     T3D_OK = 0,
@@ -37,3 +38,6 @@ constexpr int32_t T3D_MAX_COUNT = 1000000;
 // caller. On failure nothing is left allocated.
 int t3d_load(Object3D** handle, const char* path, const uint8_t* palette, int reverse,
              const char* const* names, const int32_t* sizes, int texture_count);
+// The same from an open stream that can seek; path only names it in messages.
+int t3d_load_stream(Object3D** handle, FILE* file, const char* path, const uint8_t* palette,
+                    int reverse, const char* const* names, const int32_t* sizes, int texture_count);

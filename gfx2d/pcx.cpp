@@ -44,9 +44,12 @@ bool pcx_decode(const uint8_t* in, size_t in_size, uint8_t* out, size_t out_size
     return o == out_size;
 }
 
-int pcx_parse(const char* path, const uint8_t* file, size_t size, uint8_t** pixels,
-              uint8_t* palette, int32_t* width, int32_t* height)
+} // namespace
+
+int pcx_read_memory(const char* path, const uint8_t* file, size_t size, uint8_t** pixels,
+                    uint8_t* palette, int32_t* width, int32_t* height)
 {
+    if (pixels != nullptr) *pixels = nullptr;
     static const uint8_t signature[4] = {0x0a, 0x05, 0x01, 0x08};
     if (size < PCX_HEADER || std::memcmp(file, signature, 4) != 0) {
         std::printf("ERROR: Bad pcx file %s", path);
@@ -99,8 +102,6 @@ int pcx_parse(const char* path, const uint8_t* file, size_t size, uint8_t** pixe
     return 0;
 }
 
-} // namespace
-
 int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width, int32_t* height)
 {
     if (pixels != nullptr) *pixels = nullptr; // what every failure leaves
@@ -111,7 +112,7 @@ int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* widt
         std::free(file);
         return -1;
     }
-    const int result = pcx_parse(path, file, size_t(size), pixels, palette, width, height);
+    const int result = pcx_read_memory(path, file, size_t(size), pixels, palette, width, height);
     std::free(file);
     return result;
 }

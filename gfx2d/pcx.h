@@ -3,6 +3,7 @@
 
 #include "gfx2d/image.h"
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int PCX_OK = 5; // what pcx_load_image and pcx_read_palette answer on success
@@ -10,6 +11,9 @@ constexpr int PCX_OK = 5; // what pcx_load_image and pcx_read_palette answer on 
 // 0; -1: no file or empty, -2: not the accepted variant, -3: no memory, -4: malformed data.
 // palette, width and height may be null; pixels null asks for the palette and size only.
 int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width, int32_t* height);
+// The same for a file already in memory; path only names it in messages.
+int pcx_read_memory(const char* path, const uint8_t* file, size_t size, uint8_t** pixels,
+                    uint8_t* palette, int32_t* width, int32_t* height);
 // PCX_OK, or -1 on any failure (*out is null then).
 int pcx_load_image(const char* path, Image** out, uint8_t* palette);
 int pcx_read_palette(const char* path, uint8_t* palette);

@@ -9,8 +9,8 @@
 
 namespace {
 
-using Corners = scan::Corner<1, 0>;
-using Values = scan::Values<1, 0>;
+using Corners = ScanCorner<1, 0>;
+using Values = ScanValues<1, 0>;
 
 void corners_from(const ScreenTriangle* t, const VertexAttributes* a, Corners* c)
 {
@@ -27,11 +27,11 @@ void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out o
     Corners c[3];
     corners_from(tri, attr, c);
     int32_t dshade = 0;
-    scan::triangle<scan::Rounding::reciprocal>(
+    scan_triangle<ScanRounding::reciprocal>(
         c, [&](const Values& d) { dshade = d.i[0]; },
         [&](int32_t y, int32_t xl, int32_t xr, const Values& q) {
             int32_t skipped;
-            if (!scan::clip_span(xl, xr, skipped)) return;
+            if (!scan_clip_span(xl, xr, skipped)) return;
             int32_t shade = fx16_add_times(q.i[0], dshade, skipped);
             uint8_t* p = render_target.row_table[y] + xl;
             const int32_t n = xr - xl + 1;
@@ -52,9 +52,9 @@ void gouraud_fill(const ScreenTriangle* tri, const VertexAttributes* attr, Out o
 
 void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttributes* attr)
 {
-    if (!guard::inside(tri)) {
-        guard::split(tri, attr, nullptr, false,
-                     [](auto* t, auto* a, auto*) { fill_gouraud_ramp_triangle(t, a); });
+    if (!guard_inside(tri)) {
+        guard_split(tri, attr, nullptr, false,
+                    [](auto* t, auto* a, auto*) { fill_gouraud_ramp_triangle(t, a); });
         return;
     }
     gouraud_fill<false>(tri, attr, [](int32_t shade, auto) { return uint8_t(fx16_floor(shade)); });
@@ -63,8 +63,8 @@ void fill_gouraud_ramp_triangle(const ScreenTriangle* tri, const VertexAttribute
 void fill_gouraud_shaded_triangle(const ScreenTriangle* tri, const VertexAttributes* attr,
                                   uint8_t colour, const ShadeTable* table)
 {
-    if (!guard::inside(tri)) {
-        guard::split(tri, attr, nullptr, false, [&](auto* t, auto* a, auto*) {
+    if (!guard_inside(tri)) {
+        guard_split(tri, attr, nullptr, false, [&](auto* t, auto* a, auto*) {
             fill_gouraud_shaded_triangle(t, a, colour, table);
         });
         return;

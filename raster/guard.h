@@ -6,28 +6,26 @@
 
 #include "raster/triangle.h"
 
-namespace guard {
+constexpr int GUARD_MAX_CORNERS = 3 + 4; // a triangle cut by four sides
 
-constexpr int MAX_CORNERS = 3 + 4; // a triangle cut by four sides
-
-struct Corner {
+struct GuardCorner {
     double x, y, shade, u, v, w; // w = 1/depth when perspective, else the depth itself
 };
 
-inline bool inside(const ScreenTriangle* t)
+inline bool guard_inside(const ScreenTriangle* t)
 {
     auto ok = [](int32_t c) { return c >= TRIANGLE_GUARD_MIN && c <= TRIANGLE_GUARD_MAX; };
     return ok(t->x0) && ok(t->y0) && ok(t->x1) && ok(t->y1) && ok(t->x2) && ok(t->y2);
 }
 
 // Cuts the polygon in place against the guard box; returns the new corner count (0 to 7).
-int clip_polygon(Corner* poly, int n);
+int guard_clip_polygon(GuardCorner* poly, int n);
 
 // Calls fill(triangle, attributes, coords) for each piece of the triangle inside the box.
 // attr and uv may be null when the filler does not read them.
 template <class Fill>
-void split(const ScreenTriangle* tri, const VertexAttributes* attr, const TextureCoords* uv,
-           bool perspective, Fill&& fill)
+void guard_split(const ScreenTriangle* tri, const VertexAttributes* attr, const TextureCoords* uv,
+                 bool perspective, Fill&& fill)
 {
     const int32_t xs[3] = {tri->x0, tri->x1, tri->x2}, ys[3] = {tri->y0, tri->y1, tri->y2};
     const int32_t shades[3] = {attr ? attr->shade0 : 0, attr ? attr->shade1 : 0,
@@ -36,16 +34,16 @@ void split(const ScreenTriangle* tri, const VertexAttributes* attr, const Textur
                                attr ? attr->depth2 : 1};
     const int32_t us[3] = {uv ? uv->u0 : 0, uv ? uv->u1 : 0, uv ? uv->u2 : 0};
     const int32_t vs[3] = {uv ? uv->v0 : 0, uv ? uv->v1 : 0, uv ? uv->v2 : 0};
-    Corner poly[MAX_CORNERS];
+    GuardCorner poly[GUARD_MAX_CORNERS];
     for (int i = 0; i < 3; i++) {
         const double w = perspective ? 1.0 / depths[i] : depths[i];
         const double k = perspective ? w : 1.0;
         poly[i] = {double(xs[i]), double(ys[i]), double(shades[i]), us[i] * k, vs[i] * k, w};
     }
-    const int n = clip_polygon(poly, 3);
+    const int n = guard_clip_polygon(poly, 3);
     auto back = [](double d) { return int32_t(d < 0 ? d - 0.5 : d + 0.5); };
     for (int i = 1; i + 1 < n; i++) {
-        const Corner* c[3] = {&poly[0], &poly[i], &poly[i + 1]};
+        const GuardCorner* c[3] = {&poly[0], &poly[i], &poly[i + 1]};
         ScreenTriangle t;
         VertexAttributes a;
         TextureCoords q;
@@ -61,5 +59,3 @@ void split(const ScreenTriangle* tri, const VertexAttributes* attr, const Textur
         fill(&t, &a, &q);
     }
 }
-
-} // namespace guard

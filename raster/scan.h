@@ -12,17 +12,15 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace scan {
-
 // Values carried along the left edge: integers in 16.16, floats as they are.
 template <int NI, int NF>
-struct Values {
+struct ScanValues {
     std::array<int32_t, NI> i{};
     std::array<float, NF> f{};
 };
 
 template <int NI, int NF>
-struct Corner {
+struct ScanCorner {
     int32_t x, y;
     std::array<int32_t, NI> i; // whole units, shifted to 16.16 where the edge starts
     std::array<float, NF> f;
@@ -30,20 +28,21 @@ struct Corner {
 
 // How an edge's x step per row is rounded: the flat filler divides the 16.16 difference, the
 // others multiply by a truncated reciprocal of the height.
-enum class Rounding { divide, reciprocal };
+enum class ScanRounding { divide, reciprocal };
 
 template <int NI, int NF>
-struct Edge {
+struct ScanEdge {
     int32_t dx; // 16.16 per row
-    Values<NI, NF> dq;
+    ScanValues<NI, NF> dq;
 };
 
-template <Rounding R, int NI, int NF>
-Edge<NI, NF> edge_steps(const Corner<NI, NF>& s, const Corner<NI, NF>& e, int32_t height)
+template <ScanRounding R, int NI, int NF>
+ScanEdge<NI, NF> scan_edge_steps(const ScanCorner<NI, NF>& s, const ScanCorner<NI, NF>& e,
+                                 int32_t height)
 {
-    Edge<NI, NF> edge;
+    ScanEdge<NI, NF> edge;
     const int32_t inv = FX16_ONE / height; // 16.16 reciprocal, truncated
-    if constexpr (R == Rounding::divide)
+    if constexpr (R == ScanRounding::divide)
         edge.dx = int32_t((int64_t(e.x - s.x) << FX16_SHIFT) / height);
     else
         edge.dx = (e.x - s.x) * inv;
@@ -58,12 +57,13 @@ Edge<NI, NF> edge_steps(const Corner<NI, NF>& s, const Corner<NI, NF>& e, int32_
 // the two edges' row steps over the difference of their x steps. A half at most one pixel wide
 // takes the short edge's reciprocal height instead, so it never divides by a tiny width.
 template <int NI, int NF>
-Values<NI, NF> pixel_steps(const Edge<NI, NF>& lng, const Edge<NI, NF>& shrt, int32_t short_height)
+ScanValues<NI, NF> scan_pixel_steps(const ScanEdge<NI, NF>& lng, const ScanEdge<NI, NF>& shrt,
+                                    int32_t short_height)
 {
     const int64_t diff = int64_t(lng.dx) - shrt.dx;
     int64_t recip = FX16_ONE / short_height;
     if (std::llabs(diff) > recip) recip = (int64_t(1) << 32) / diff;
-    Values<NI, NF> d;
+    ScanValues<NI, NF> d;
     for (int k = 0; k < NI; k++) {
         const int32_t dq = fx16_sub(lng.dq.i[k], shrt.dq.i[k]);
         d.i[k] = int32_t((int64_t(dq) * recip) >> FX16_SHIFT); // 64-bit product, kept to 32 bits
@@ -75,11 +75,11 @@ Values<NI, NF> pixel_steps(const Edge<NI, NF>& lng, const Edge<NI, NF>& shrt, in
 
 // The left edge with its values, and the right edge with x alone.
 template <int NI, int NF>
-struct Walk {
+struct ScanWalk {
     int32_t left, right, dleft, dright;
-    Values<NI, NF> q, dq;
+    ScanValues<NI, NF> q, dq;
 
-    void start(const Corner<NI, NF>& c)
+    void start(const ScanCorner<NI, NF>& c)
     {
         for (int k = 0; k < NI; k++) q.i[k] = fx16_from_int(c.i[k]);
         for (int k = 0; k < NF; k++) q.f[k] = c.f[k];
@@ -96,7 +96,7 @@ struct Walk {
 
 // Corner order by y; ties keep the rules that decide which corner is the middle one.
 template <class C>
-void sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot)
+void scan_sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot)
 {
     const C* other;
     if (c[0].y < c[1].y)
@@ -112,13 +112,14 @@ void sort_corners(const C* c, const C*& top, const C*& mid, const C*& bot)
 }
 
 // Flat top (the top and middle corners on one row): both edges start on the top row.
-template <Rounding R, int NI, int NF, class OnHalf, class Row>
-void flat_top(const Corner<NI, NF>* t, const Corner<NI, NF>* m, const Corner<NI, NF>* b,
-              const Edge<NI, NF>& lng, Walk<NI, NF>& w, OnHalf& on_half, Row& row)
+template <ScanRounding R, int NI, int NF, class OnHalf, class Row>
+void scan_flat_top(const ScanCorner<NI, NF>* t, const ScanCorner<NI, NF>* m,
+                   const ScanCorner<NI, NF>* b, const ScanEdge<NI, NF>& lng, ScanWalk<NI, NF>& w,
+                   OnHalf& on_half, Row& row)
 {
-    const Edge<NI, NF> low = edge_steps<R>(*m, *b, b->y - m->y);
-    const Corner<NI, NF>* lc = m->x > t->x ? t : m;
-    const Corner<NI, NF>* rc = lc == t ? m : t;
+    const ScanEdge<NI, NF> low = scan_edge_steps<R>(*m, *b, b->y - m->y);
+    const ScanCorner<NI, NF>* lc = m->x > t->x ? t : m;
+    const ScanCorner<NI, NF>* rc = lc == t ? m : t;
     w.left = fx16_from_int(lc->x);
     w.right = fx16_from_int(rc->x) + FX16_RIGHT_BIAS;
     w.start(*lc);
@@ -126,7 +127,7 @@ void flat_top(const Corner<NI, NF>* t, const Corner<NI, NF>* m, const Corner<NI,
     w.dleft = low_left ? low.dx : lng.dx;
     w.dq = low_left ? low.dq : lng.dq;
     w.dright = low_left ? lng.dx : low.dx;
-    on_half(pixel_steps(lng, low, b->y - m->y));
+    on_half(scan_pixel_steps(lng, low, b->y - m->y));
     int32_t y = t->y;
     if (y < 0) w.advance(-y), y = 0;
     const int32_t yend = std::min(b->y, render_target.height);
@@ -136,21 +137,21 @@ void flat_top(const Corner<NI, NF>* t, const Corner<NI, NF>* m, const Corner<NI,
 
 // on_half(const Values& per_pixel_steps), on_row(y, left x, right x, const Values& left values):
 // left x and right x are the floors of the edges, not yet clipped.
-template <Rounding R, int NI, int NF, class OnHalf, class OnRow>
-void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
+template <ScanRounding R, int NI, int NF, class OnHalf, class OnRow>
+void scan_triangle(const ScanCorner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
 {
     const int32_t height = render_target.height;
-    const Corner<NI, NF>*t, *m, *b;
-    sort_corners(c, t, m, b);
+    const ScanCorner<NI, NF>*t, *m, *b;
+    scan_sort_corners(c, t, m, b);
     if (b->y < 0 || t->y >= height || b->y - t->y <= 0) return;
 
-    Walk<NI, NF> w;
+    ScanWalk<NI, NF> w;
     auto row = [&](int32_t y) { on_row(y, fx16_floor(w.left), fx16_floor(w.right), w.q); };
-    const Edge<NI, NF> lng = edge_steps<R>(*t, *b, b->y - t->y);
-    if (m->y == t->y) return flat_top<R>(t, m, b, lng, w, on_half, row);
+    const ScanEdge<NI, NF> lng = scan_edge_steps<R>(*t, *b, b->y - t->y);
+    if (m->y == t->y) return scan_flat_top<R>(t, m, b, lng, w, on_half, row);
 
     // Upper half: both edges start at the top corner.
-    const Edge<NI, NF> up = edge_steps<R>(*t, *m, m->y - t->y);
+    const ScanEdge<NI, NF> up = scan_edge_steps<R>(*t, *m, m->y - t->y);
     const bool short_left = up.dx < lng.dx;
     w.left = fx16_from_int(t->x);
     w.right = w.left + FX16_RIGHT_BIAS; // whichever edge is on the right keeps the bias
@@ -158,7 +159,7 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
     w.dleft = short_left ? up.dx : lng.dx;
     w.dq = short_left ? up.dq : lng.dq;
     w.dright = short_left ? lng.dx : up.dx;
-    on_half(pixel_steps(lng, up, m->y - t->y));
+    on_half(scan_pixel_steps(lng, up, m->y - t->y));
     if (m->y < 0) {
         w.advance(m->y - t->y); // the whole upper half lies above the target
     } else {
@@ -174,12 +175,12 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
     if (b->y == m->y) return;
 
     // Lower half: the short edge goes on from where it stands, along the lower short edge.
-    const Edge<NI, NF> low = edge_steps<R>(*m, *b, b->y - m->y);
+    const ScanEdge<NI, NF> low = scan_edge_steps<R>(*m, *b, b->y - m->y);
     if (short_left)
         w.dleft = low.dx, w.dq = low.dq;
     else
         w.dright = low.dx;
-    on_half(pixel_steps(lng, low, b->y - m->y));
+    on_half(scan_pixel_steps(lng, low, b->y - m->y));
     int32_t y = m->y + 1;
     if (m->y < 0) {
         w.advance(-m->y);
@@ -191,7 +192,7 @@ void triangle(const Corner<NI, NF>* c, OnHalf&& on_half, OnRow&& on_row)
 }
 
 // Clips a span to the target's columns; false when nothing of it is left.
-inline bool clip_span(int32_t& xl, int32_t& xr, int32_t& skipped)
+inline bool scan_clip_span(int32_t& xl, int32_t& xr, int32_t& skipped)
 {
     const int32_t width = render_target.width;
     if (xl >= width || xr < 0) return false;
@@ -200,5 +201,3 @@ inline bool clip_span(int32_t& xl, int32_t& xr, int32_t& skipped)
     if (xl < 0) skipped = -xl, xl = 0;
     return xl <= xr;
 }
-
-} // namespace scan

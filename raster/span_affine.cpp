@@ -29,7 +29,7 @@ template <class Texel, bool Shaded>
 void span_affine(int32_t y, int32_t xl, int32_t xr)
 {
     int32_t skipped;
-    if (!scan::clip_span(xl, xr, skipped)) return;
+    if (!scan_clip_span(xl, xr, skipped)) return;
     const SpanState& s = span_state;
     const int32_t u = fx16_add_times(s.u, s.du, skipped);
     const int32_t v = fx16_add_times(s.v, s.dv, skipped);

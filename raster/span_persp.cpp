@@ -60,7 +60,7 @@ template <class Texel, bool Shaded>
 void span_perspective(int32_t y, int32_t xl, int32_t xr)
 {
     int32_t skipped;
-    if (!scan::clip_span(xl, xr, skipped)) return;
+    if (!scan_clip_span(xl, xr, skipped)) return;
     const SpanState& s = span_state;
     float a = s.a, b = s.b, w = s.w;
     int32_t shade = s.shade;

@@ -23,7 +23,7 @@ template <bool Shaded>
 void affine_fill(const ScreenTriangle* t, const TextureCoords* uv, const VertexAttributes* attr)
 {
     constexpr int NI = Shaded ? 3 : 2;
-    scan::Corner<NI, 0> c[3];
+    ScanCorner<NI, 0> c[3];
     const int32_t xs[3] = {t->x0, t->x1, t->x2}, ys[3] = {t->y0, t->y1, t->y2};
     const int32_t us[3] = {uv->u0, uv->u1, uv->u2}, vs[3] = {uv->v0, uv->v1, uv->v2};
     for (int k = 0; k < 3; k++) {
@@ -33,13 +33,13 @@ void affine_fill(const ScreenTriangle* t, const TextureCoords* uv, const VertexA
     if constexpr (Shaded)
         c[0].i[2] = attr->shade0, c[1].i[2] = attr->shade1, c[2].i[2] = attr->shade2;
     SpanState& s = span_state;
-    scan::triangle<scan::Rounding::reciprocal>(
+    scan_triangle<ScanRounding::reciprocal>(
         c,
-        [&](const scan::Values<NI, 0>& d) {
+        [&](const ScanValues<NI, 0>& d) {
             s.du = d.i[0], s.dv = d.i[1];
             if constexpr (Shaded) s.dshade = d.i[2];
         },
-        [&](int32_t y, int32_t xl, int32_t xr, const scan::Values<NI, 0>& q) {
+        [&](int32_t y, int32_t xl, int32_t xr, const ScanValues<NI, 0>& q) {
             s.u = q.i[0], s.v = q.i[1];
             if constexpr (Shaded) s.shade = q.i[2];
             s.span(y, xl, xr);
@@ -52,7 +52,7 @@ void perspective_fill(const ScreenTriangle* t, const TextureCoords* uv,
                       const VertexAttributes* attr)
 {
     constexpr int NI = Shaded ? 1 : 0;
-    scan::Corner<NI, 3> c[3];
+    ScanCorner<NI, 3> c[3];
     const int32_t xs[3] = {t->x0, t->x1, t->x2}, ys[3] = {t->y0, t->y1, t->y2};
     const int32_t us[3] = {uv->u0, uv->u1, uv->u2}, vs[3] = {uv->v0, uv->v1, uv->v2};
     const int32_t ds[3] = {attr->depth0, attr->depth1, attr->depth2};
@@ -64,14 +64,14 @@ void perspective_fill(const ScreenTriangle* t, const TextureCoords* uv,
         if constexpr (Shaded) c[k].i[0] = ss[k];
     }
     SpanState& s = span_state;
-    scan::triangle<scan::Rounding::reciprocal>(
+    scan_triangle<ScanRounding::reciprocal>(
         c,
-        [&](const scan::Values<NI, 3>& d) {
+        [&](const ScanValues<NI, 3>& d) {
             s.da = d.f[0], s.db = d.f[1], s.dw = d.f[2];
             s.da16 = d.f[0] * 16, s.db16 = d.f[1] * 16, s.dw16 = d.f[2] * 16;
             if constexpr (Shaded) s.dshade = d.i[0];
         },
-        [&](int32_t y, int32_t xl, int32_t xr, const scan::Values<NI, 3>& q) {
+        [&](int32_t y, int32_t xl, int32_t xr, const ScanValues<NI, 3>& q) {
             s.a = q.f[0], s.b = q.f[1], s.w = q.f[2];
             if constexpr (Shaded) s.shade = q.i[0];
             s.span(y, xl, xr);
@@ -93,8 +93,8 @@ void fill_affine_textured_triangle(const uint8_t* texture, int32_t size, const S
                                    const TextureCoords* uv)
 {
     if (!texture_usable(texture, size)) return;
-    if (!guard::inside(tri)) {
-        guard::split(tri, nullptr, uv, false, [&](auto* t, auto*, auto* q) {
+    if (!guard_inside(tri)) {
+        guard_split(tri, nullptr, uv, false, [&](auto* t, auto*, auto* q) {
             fill_affine_textured_triangle(texture, size, t, q);
         });
         return;
@@ -108,8 +108,8 @@ void fill_affine_textured_shaded_triangle(const uint8_t* texture, int32_t size,
                                           const VertexAttributes* attr, const ShadeTable* table)
 {
     if (!texture_usable(texture, size)) return;
-    if (!guard::inside(tri)) {
-        guard::split(tri, attr, uv, false, [&](auto* t, auto* a, auto* q) {
+    if (!guard_inside(tri)) {
+        guard_split(tri, attr, uv, false, [&](auto* t, auto* a, auto* q) {
             fill_affine_textured_shaded_triangle(texture, size, t, q, a, table);
         });
         return;
@@ -123,8 +123,8 @@ void fill_perspective_textured_triangle(const uint8_t* texture, int32_t size,
                                         const VertexAttributes* attr)
 {
     if (!texture_usable(texture, size) || !depths_positive(attr)) return;
-    if (!guard::inside(tri)) {
-        guard::split(tri, attr, uv, true, [&](auto* t, auto* a, auto* q) {
+    if (!guard_inside(tri)) {
+        guard_split(tri, attr, uv, true, [&](auto* t, auto* a, auto* q) {
             fill_perspective_textured_triangle(texture, size, t, q, a);
         });
         return;
@@ -139,8 +139,8 @@ void fill_perspective_textured_shaded_triangle(const uint8_t* texture, int32_t s
                                                const ShadeTable* table)
 {
     if (!texture_usable(texture, size) || !depths_positive(attr)) return;
-    if (!guard::inside(tri)) {
-        guard::split(tri, attr, uv, true, [&](auto* t, auto* a, auto* q) {
+    if (!guard_inside(tri)) {
+        guard_split(tri, attr, uv, true, [&](auto* t, auto* a, auto* q) {
             fill_perspective_textured_shaded_triangle(texture, size, t, q, a, table);
         });
         return;

@@ -5,7 +5,7 @@
 #include "driver/demo.h"
 #include "engine3d/pipeline.h"
 #include "gfx2d/pcx.h"
-#include "raster/draw.h"
+#include "engine3d/draw.h"
 #include "scenes3d/blob_field.h"
 
 #include <cstdio>

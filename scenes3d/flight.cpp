@@ -4,7 +4,7 @@
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
 #include "gfx2d/pcx.h"
-#include "raster/draw.h"
+#include "engine3d/draw.h"
 
 #include <string>
 

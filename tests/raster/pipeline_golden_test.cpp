@@ -6,7 +6,7 @@
 #include "engine3d/pipeline.h"
 #include "gfx2d/image.h"
 #include "gfx2d/palette.h"
-#include "raster/draw.h"
+#include "engine3d/draw.h"
 #include "raster/target.h"
 #include "tests/engine3d/object_holder.h"
 

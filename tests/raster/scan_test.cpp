@@ -29,7 +29,7 @@ std::string order(int y0, int y1, int y2)
 {
     const Y c[3] = {{y0}, {y1}, {y2}};
     const Y *t, *m, *b;
-    scan::sort_corners(c, t, m, b);
+    scan_sort_corners(c, t, m, b);
     return std::to_string(t - c) + std::to_string(m - c) + std::to_string(b - c);
 }
 

@@ -1,4 +1,4 @@
-#include "raster/draw.h"
+#include "engine3d/draw.h"
 
 #include "engine3d/object.h"
 #include "raster/fixed.h"

@@ -1,8 +1,8 @@
 // Drawing objects: the depth sort, the order faces are drawn in, which faces are skipped, and
 // what each shading mode hands its filler.
-#include "canvas.h"
+#include "tests/raster/canvas.h"
 #include "engine3d/object.h"
-#include "raster/draw.h"
+#include "engine3d/draw.h"
 #include "raster/sort.h"
 #include "tests/engine3d/object_holder.h"
 

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# A broken data tree: every picture, texture and object of the show in turn is missing, empty,
+# cut in half or replaced by garbage (the four taken in rotation). Each run of the headless
+# show must end through the fatal-error path: status 0 and a message that names the file,
+# never a crash or a hang.
+#
+# usage: bad_data.sh CAPTURE SHOW-DIR
+set -euo pipefail
+if [ $# -ne 2 ]; then
+    sed -n '2,7p' "$0" >&2
+    exit 2
+fi
+capture=$1 show=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cp -r "$show/grafika" "$show/3d" "$work/"
+mapfile -t files < <(cd "$work" && find grafika 3d -type f | sort)
+[ ${#files[@]} -gt 0 ] || { echo "bad data: no files in $show"; exit 1; }
+
+failures=0 n=0
+for file in "${files[@]}"; do
+    cp "$work/$file" "$work/saved"
+    case $((n % 4)) in
+    0) how=missing; rm "$work/$file" ;;
+    1) how=empty; : >"$work/$file" ;;
+    2) how=truncated; head -c "$(($(stat -c %s "$work/saved") / 2))" "$work/saved" >"$work/$file" ;;
+    3) how=garbage; head -c "$(stat -c %s "$work/saved")" /dev/urandom >"$work/$file" ;;
+    esac
+    status=0
+    timeout 60 "$capture" --data "$work" >"$work/out" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] || ! grep -qF "$file" "$work/out"; then
+        echo "bad data: $file $how: status $status, output: $(tail -c 300 "$work/out")"
+        failures=$((failures + 1))
+    fi
+    cp "$work/saved" "$work/$file"
+    n=$((n + 1))
+done
+echo "bad data: $n broken files, $failures not refused cleanly"
+[ "$failures" -eq 0 ]
