@@ -2,11 +2,13 @@
 
 #include "display/capture_profile.h"
 #include "display/display.h"
+#include "driver/clock.h"
 #include "driver/demo.h"
 #include "engine3d/pipeline.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <png.h>
 #include <vector>
@@ -16,6 +18,7 @@ static uint8_t capture_palette[768];
 static std::vector<uint8_t> rgb;
 static int segment;
 static int frame_in_segment;
+static bool stopped_on_request;
 
 void capture_configure(const CaptureSettings& s)
 {
@@ -59,6 +62,10 @@ void display_open(int, char**, const char*, int width, int height)
     rgb.assign(size_t(width) * height * 3, 0);
     segment = 0;
     frame_in_segment = 0;
+    if (media_wanted(settings.media) && !media_open(settings.media, CAPTURE_MUSIC_PATH)) {
+        settings.media = {};
+        demo_exit(1);
+    }
 }
 
 void display_set_palette(const uint8_t* palette)
@@ -114,7 +121,12 @@ void display_present(const Image* frame)
     if (settings.print_hashes)
         std::printf("s%02d f%04d %016llx\n", segment, frame_in_segment,
                     static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
-    const bool wanted = settings.only_segment < 0 || settings.only_segment == segment;
+    const int last = settings.last_segment < 0 ? settings.only_segment : settings.last_segment;
+    const bool wanted =
+        settings.only_segment < 0 || (segment >= settings.only_segment && segment <= last);
+    if (media_wanted(settings.media) &&
+        !media_frame(rgb.data(), int(frame->width), int(frame->height), clock_now_ms(), wanted))
+        demo_exit(1);
     const int every = settings.every > 0 ? settings.every : 1;
     if (!settings.png_dir.empty() && wanted && frame_in_segment % every == 0)
         capture_save_png(frame);
@@ -125,12 +137,25 @@ void display_present(const Image* frame)
 // Only the blank step waits for the retrace: it closes one segment of the sequence.
 void display_wait_retrace()
 {
-    if (segment == settings.stop_after_segment) demo_exit(0);
+    if (segment == settings.stop_after_segment) {
+        stopped_on_request = true;
+        demo_exit(0);
+    }
     segment++;
     frame_in_segment = 0;
+    if (segment == CAPTURE_MUSIC_SEGMENT) media_music_start(clock_now_ms());
 }
 
 void display_close()
 {
     if (settings.profile) profile_report(settings.profile == 2);
+    if (!media_wanted(settings.media)) return;
+    // The fatal path ends the show early with status 0; a cut-short video is a failure.
+    const bool ok =
+        media_close(clock_now_ms(), stopped_on_request || segment >= CAPTURE_LAST_SEGMENT);
+    settings.media = {};
+    if (!ok) {
+        std::fflush(stdout);
+        std::exit(1);
+    }
 }

@@ -4,6 +4,8 @@
 // added to the sequence.
 #pragma once
 
+#include "display/capture_media.h"
+
 #include <cstdint>
 #include <string>
 
@@ -11,12 +13,21 @@ struct CaptureSettings {
     std::string png_dir;         // write PNGs here when not empty
     int every = 1;               // keep every N-th frame of a segment for the PNGs
     int scale = 1;               // 1: 320x240 pictures, 2: pixels doubled
-    int only_segment = -1;       // PNGs of this segment only (-1: all)
+    int only_segment = -1;       // PNGs and video of this segment only (-1: all)
+    int last_segment = -1;       // with only_segment: the segments from that one to this one
     bool print_hashes = false;   // one line per presented frame on standard output
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
     int holes_sentinel = -1;     // 0-255: count the pixels each frame left undrawn (see below)
     int profile = 0;             // 1: render times per scene at the end, 2: the same as JSON
+    MediaSettings media;         // the video and the WAV file
 };
+
+// Where the sequence starts and stops the music, counted in blank steps: the music starts
+// after the fifth (before the first picture) and stops after the fourteenth, the last.
+constexpr int CAPTURE_MUSIC_SEGMENT = 5;
+constexpr int CAPTURE_LAST_SEGMENT = 14;
+// The module, relative to the data tree.
+constexpr const char* CAPTURE_MUSIC_PATH = "music/vantor6.xm";
 
 void capture_configure(const CaptureSettings& settings);
 

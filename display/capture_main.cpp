@@ -1,30 +1,89 @@
 // vantor-capture: the show, headless and on simulated time, written out frame by frame.
 #include "display/capture.h"
 #include "driver/demo.h"
+#include "driver/options.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-static void capture_usage(const char* program)
+static void capture_usage(FILE* out, const char* program)
 {
-    std::fprintf(stderr,
+    std::fprintf(out,
                  "usage: %s [options]\n"
-                 "  --data DIR      run in DIR, the show's data tree (default: here)\n"
+                 "  --data DIR      run in DIR, the show's data tree (default: here when it\n"
+                 "                  holds one, else the installed show)\n"
                  "  --out DIR       write presented frames as PNG files into DIR\n"
                  "  --every N       only every N-th frame of a segment\n"
-                 "  --segment S     only the frames of segment S (segments are counted\n"
-                 "                  by the blank steps before them)\n"
+                 "  --segment S|A-B only the frames of segment S, or of segments A to B\n"
+                 "                  (segments are counted by the blank steps before them)\n"
                  "  --scale 1|2     picture size 320x240 or 640x480\n"
                  "  --hash          print 'sSS fFFFF hash' for every presented frame\n"
                  "  --stop-after S  end the run when segment S is over\n"
                  "  --holes C       print the pixels each frame left undrawn, refilling\n"
                  "                  the frame with colour index C (0-255) after each present\n"
                  "  --profile       print each scene's render times at the end (ms)\n"
-                 "  --profile-json  the same as one JSON object\n",
+                 "  --profile-json  the same as one JSON object\n"
+                 "  --video FILE    write the show (or the chosen segments) with its music as\n"
+                 "                  a video, FILE ending in .mkv or .mp4 (needs ffmpeg)\n"
+                 "  --video-scale N screen pixels per frame pixel in the video, 1-8 (default 3:\n"
+                 "                  960x720)\n"
+                 "  --wav FILE      write the music of the same frames as a WAV file\n"
+                 "  --help          this text\n"
+                 "  --version       the program's version\n",
                  program);
+}
+
+// S, or A-B with A <= B.
+static bool capture_segments_arg(const char* text, int* first, int* last)
+{
+    char* end;
+    const long a = std::strtol(text, &end, 10);
+    long b = a;
+    if (end != text && *end == '-') {
+        const char* second = end + 1;
+        b = std::strtol(second, &end, 10);
+        if (end == second) return false;
+    }
+    if (end == text || *end != 0 || a < 0 || b < a || b > 1000) return false;
+    *first = int(a);
+    *last = int(b);
+    return true;
+}
+
+static bool capture_ends_with(const std::string& text, const char* suffix)
+{
+    const size_t n = std::strlen(suffix);
+    return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, suffix) == 0;
+}
+
+// The run changes into the data tree: output names are taken from where the user is.
+static std::string capture_absolute(const std::string& path)
+{
+    if (path.empty() || path[0] == '/') return path;
+    char* here = getcwd(nullptr, 0);
+    if (here == nullptr) return path;
+    std::string full = std::string(here) + "/" + path;
+    std::free(here);
+    return full;
+}
+
+// Checks the combination of options; false with a message.
+static bool capture_check(const CaptureSettings& s, const char* program)
+{
+    const std::string& video = s.media.video_path;
+    if (!video.empty() && !capture_ends_with(video, ".mkv") && !capture_ends_with(video, ".mp4")) {
+        std::fprintf(stderr, "%s: --video wants a file name ending in .mkv or .mp4\n", program);
+        return false;
+    }
+    if (s.profile && media_wanted(s.media)) {
+        std::fprintf(stderr, "%s: --profile cannot be combined with --video or --wav\n", program);
+        return false;
+    }
+    return true;
 }
 
 static bool capture_int_arg(const char* text, int minimum, int maximum, int* out)
@@ -44,6 +103,14 @@ int main(int argc, char** argv)
         const char* opt = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         bool ok = true;
+        if (std::strcmp(opt, "--help") == 0) {
+            capture_usage(stdout, argv[0]);
+            return 0;
+        }
+        if (std::strcmp(opt, "--version") == 0) {
+            demo_print_version(argv[0]);
+            return 0;
+        }
         if (std::strcmp(opt, "--hash") == 0) {
             s.print_hashes = true;
             continue;
@@ -61,21 +128,28 @@ int main(int argc, char** argv)
         else if (std::strcmp(opt, "--every") == 0)
             ok = capture_int_arg(value, 1, 1 << 20, &s.every);
         else if (std::strcmp(opt, "--segment") == 0)
-            ok = capture_int_arg(value, 0, 1000, &s.only_segment);
+            ok = capture_segments_arg(value, &s.only_segment, &s.last_segment);
         else if (std::strcmp(opt, "--scale") == 0)
             ok = capture_int_arg(value, 1, 2, &s.scale);
         else if (std::strcmp(opt, "--holes") == 0)
             ok = capture_int_arg(value, 0, 255, &s.holes_sentinel);
+        else if (std::strcmp(opt, "--video") == 0)
+            s.media.video_path = capture_absolute(value);
+        else if (std::strcmp(opt, "--video-scale") == 0)
+            ok = capture_int_arg(value, 1, 8, &s.media.video_scale);
+        else if (std::strcmp(opt, "--wav") == 0)
+            s.media.wav_path = capture_absolute(value);
         else if (std::strcmp(opt, "--stop-after") == 0)
             ok = capture_int_arg(value, 0, 1000, &s.stop_after_segment);
         else
             ok = false;
         if (!ok) {
-            capture_usage(argv[0]);
+            capture_usage(stderr, argv[0]);
             return 2;
         }
         i++;
     }
+    if (!capture_check(s, argv[0])) return 2;
     if (!s.png_dir.empty()) {
         mkdir(s.png_dir.c_str(), 0777);
         // The run changes into the data tree: keep the output where the user meant it.
@@ -84,10 +158,7 @@ int main(int argc, char** argv)
             std::free(full);
         }
     }
-    if (data_dir != nullptr && chdir(data_dir) != 0) {
-        std::fprintf(stderr, "%s: cannot enter %s\n", argv[0], data_dir);
-        return 2;
-    }
+    if (!demo_enter_data(data_dir, argv[0])) return 2;
     capture_configure(s);
     return demo_run(1, argv, false);
 }

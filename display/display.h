@@ -15,3 +15,10 @@ void display_present(const Image* frame);
 void display_wait_retrace();
 // Releases what display_open took; safe to call when nothing is open.
 void display_close();
+
+// The back-end's own command-line options, read before the dialogue: how many arguments from
+// argv[i] on it takes (1 or 2), 0 when argv[i] is none of its options, -1 when the value is
+// bad (the message is printed). A back-end without options need not define these two.
+int display_option(int argc, char** argv, int i);
+// Lines for --help describing those options, or "".
+const char* display_options_help();

@@ -4,9 +4,11 @@
 // Images go through the MIT shared-memory extension when it is wanted and works.
 #include "display/display.h"
 #include "display/x11_pixels.h"
+#include "display/x11_scale.h"
 #include "driver/ask.h"
 #include "driver/demo.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -36,6 +38,15 @@ static XVisualInfo x_visual;
 
 static int pixel_size = 1;
 static int window_width, window_height;
+
+// --scale N and --fullscreen. Either makes the window resizable: the picture then sits at the
+// largest whole scale that fits, centred, in an image as large as the screen, so that a
+// resize needs no new image.
+static int option_scale;
+static bool option_fullscreen;
+static bool resizable;
+static X11Layout layout;
+static int image_width, image_height;
 static int frame_width, frame_height;
 static int bytes_per_pixel;
 
@@ -108,8 +119,10 @@ static void x11_create_window(int width, int height)
     // Centred; a screen smaller than the window keeps its top left corner visible.
     const int x = std::max(0, (DisplayWidth(x_display, x_screen) - width) / 2);
     const int y = std::max(0, (DisplayHeight(x_display, x_screen) - height) / 2);
+    if (resizable) attributes.event_mask = StructureNotifyMask;
     x_window = XCreateWindow(x_display, root, x, y, unsigned(width), unsigned(height), 0,
-                             x_visual.depth, InputOutput, x_visual.visual, CWColormap, &attributes);
+                             x_visual.depth, InputOutput, x_visual.visual,
+                             CWColormap | (resizable ? CWEventMask : 0), &attributes);
     if (x_window == 0) x11_fail("Can not create window!\n");
 
     if (x_visual.c_class != TrueColor) {
@@ -158,6 +171,16 @@ static void x11_hide_cursor()
     XFreePixmap(x_display, bitmap);
 }
 
+// The window manager's full-screen state, asked for before the window is mapped. Without a
+// window manager the window already covers the screen.
+static void x11_ask_fullscreen()
+{
+    const Atom state = XInternAtom(x_display, "_NET_WM_STATE", False);
+    Atom fullscreen = XInternAtom(x_display, "_NET_WM_STATE_FULLSCREEN", False);
+    XChangeProperty(x_display, x_window, state, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(&fullscreen), 1);
+}
+
 // Once the server is gone or has refused a request, the connection is never used again: the
 // server frees what we held when we disconnect. Ending through demo_exit stops the music
 // child, which Xlib's own handlers would leave playing.
@@ -195,6 +218,10 @@ static void x11_setup(int argc, char** argv, const char* title, int width, int h
 
     window_width = width * pixel_size;
     window_height = height * pixel_size;
+    if (option_fullscreen) {
+        window_width = DisplayWidth(x_display, x_screen);
+        window_height = DisplayHeight(x_display, x_screen);
+    }
     x11_create_window(window_width, window_height);
     x11_init_colours();
 
@@ -204,12 +231,19 @@ static void x11_setup(int argc, char** argv, const char* title, int width, int h
     XSetForeground(x_display, x_gc, BlackPixel(x_display, x_screen));
     XClearWindow(x_display, x_window);
 
-    // Fixed size: minimum and maximum are the window's own.
+    // Fixed size: minimum and maximum are the window's own. A resizable window goes no smaller
+    // than the frame.
     XSizeHints hints{};
     hints.flags = PPosition | PSize | PMinSize | PMaxSize;
     hints.width = hints.min_width = hints.max_width = window_width;
     hints.height = hints.min_height = hints.max_height = window_height;
+    if (resizable) {
+        hints.flags = PPosition | PSize | PMinSize;
+        hints.min_width = width;
+        hints.min_height = height;
+    }
     XSetStandardProperties(x_display, x_window, title, title, None, argv, argc, &hints);
+    if (option_fullscreen) x11_ask_fullscreen();
 
     x11_hide_cursor();
     XSync(x_display, True);
@@ -244,9 +278,9 @@ static int x11_image_create_shared(size_t* size)
 {
     x_segment = {};
     x_image = XShmCreateImage(x_display, x_visual.visual, unsigned(x_visual.depth), ZPixmap,
-                              nullptr, &x_segment, unsigned(window_width), unsigned(window_height));
+                              nullptr, &x_segment, unsigned(image_width), unsigned(image_height));
     if (x_image == nullptr) return -1;
-    *size = size_t(x_image->bytes_per_line) * window_height;
+    *size = size_t(x_image->bytes_per_line) * image_height;
     x_segment.shmid = shmget(IPC_PRIVATE, *size, IPC_CREAT | 0600);
     if (x_segment.shmid < 0) {
         x11_image_destroy();
@@ -284,9 +318,9 @@ static int x11_image_create_shared(size_t* size)
 static int x11_image_create_plain(size_t* size)
 {
     x_image = XCreateImage(x_display, x_visual.visual, unsigned(x_visual.depth), ZPixmap, 0,
-                           nullptr, unsigned(window_width), unsigned(window_height), 32, 0);
+                           nullptr, unsigned(image_width), unsigned(image_height), 32, 0);
     if (x_image == nullptr) return -1;
-    *size = size_t(x_image->bytes_per_line) * window_height;
+    *size = size_t(x_image->bytes_per_line) * image_height;
     x_image->data = static_cast<char*>(std::malloc(*size));
     if (x_image->data == nullptr) {
         x11_image_destroy();
@@ -299,6 +333,14 @@ static int x11_image_create_plain(size_t* size)
 // one and turns shared memory off.
 static int x11_image_create()
 {
+    image_width = window_width;
+    image_height = window_height;
+    if (resizable) {
+        image_width = std::max(image_width, DisplayWidth(x_display, x_screen));
+        image_height = std::max(image_height, DisplayHeight(x_display, x_screen));
+    }
+    layout = resizable ? x11_layout_fit(window_width, window_height, frame_width, frame_height)
+                       : X11Layout{pixel_size, 0, 0};
     size_t size = 0;
     int result = 1;
     if (shm_in_use) {
@@ -315,6 +357,8 @@ void display_open(int argc, char** argv, const char* title, int width, int heigh
     const int mode = ask_number(MODE_PROMPT, 1, 4);
     const bool shm_wanted = mode <= 2;
     pixel_size = mode % 2 == 1 ? 1 : 2;
+    if (option_scale > 0) pixel_size = option_scale;
+    resizable = option_scale > 0 || option_fullscreen;
     frame_width = width;
     frame_height = height;
     x11_setup(argc, argv, title, width, height);
@@ -362,29 +406,53 @@ void display_set_palette(const uint8_t* palette)
     }
 }
 
+// A resizable window: the newest size the server reported. A new size gets a new layout and
+// a black image around it.
+static void x11_follow_resize()
+{
+    XEvent event;
+    int w = window_width, h = window_height;
+    // The other structure events (map, reparent) are only taken off the queue.
+    while (XCheckWindowEvent(x_display, x_window, StructureNotifyMask, &event))
+        if (event.type == ConfigureNotify) {
+            w = event.xconfigure.width;
+            h = event.xconfigure.height;
+        }
+    if (w == window_width && h == window_height) return;
+    window_width = w;
+    window_height = h;
+    layout = x11_layout_fit(std::min(w, image_width), std::min(h, image_height), frame_width,
+                            frame_height);
+    std::memset(x_image->data, 0, size_t(x_image->bytes_per_line) * image_height);
+}
+
 void display_present(const Image* frame)
 {
     if (x_image == nullptr || int(frame->width) != frame_width ||
         int(frame->height) != frame_height)
         return;
+    if (resizable) x11_follow_resize();
     const std::span<const uint8_t> pixels(frame->pixels, size_t(frame->width) * frame->height);
-    auto* dst = reinterpret_cast<uint8_t*>(x_image->data);
     const size_t stride = size_t(x_image->bytes_per_line);
+    auto* dst = reinterpret_cast<uint8_t*>(x_image->data) + size_t(layout.y) * stride +
+                size_t(layout.x) * (x_image->bits_per_pixel / 8);
+    const int scale = layout.scale;
 
-    if (x11_pseudo_color() && pixel_size == 1) {
+    if (x11_pseudo_color() && scale == 1) {
         for (uint32_t y = 0; y < frame->height; y++)
             std::memcpy(dst + y * stride, &pixels[size_t(y) * frame->width], frame->width);
     } else if (x11_pseudo_color()) {
-        x11_convert(pixels, frame->width, frame->height, x11_identity_table, dst, stride, 2);
+        x11_convert(pixels, frame->width, frame->height, x11_identity_table, dst, stride, scale);
     } else if (bytes_per_pixel == 1) {
-        x11_convert(pixels, frame->width, frame->height, lookup8, dst, stride, pixel_size);
+        x11_convert(pixels, frame->width, frame->height, lookup8, dst, stride, scale);
     } else if (bytes_per_pixel == 2) {
-        x11_convert(pixels, frame->width, frame->height, lookup16, dst, stride, pixel_size);
+        x11_convert(pixels, frame->width, frame->height, lookup16, dst, stride, scale);
     } else {
-        x11_convert(pixels, frame->width, frame->height, lookup32, dst, stride, pixel_size);
+        x11_convert(pixels, frame->width, frame->height, lookup32, dst, stride, scale);
     }
 
-    const unsigned w = unsigned(window_width), h = unsigned(window_height);
+    const unsigned w = unsigned(std::min(window_width, image_width)),
+                   h = unsigned(std::min(window_height, image_height));
     if (shm_in_use)
         XShmPutImage(x_display, x_window, x_gc, x_image, 0, 0, 0, 0, w, h, False);
     else
@@ -415,4 +483,27 @@ void display_close()
     x_gc = nullptr;
     x_colormap = 0;
     x_cursor = 0;
+}
+
+int display_option(int argc, char** argv, int i)
+{
+    if (std::strcmp(argv[i], "--fullscreen") == 0) {
+        option_fullscreen = true;
+        return 1;
+    }
+    if (std::strcmp(argv[i], "--scale") != 0) return 0;
+    option_scale = x11_scale_from_text(i + 1 < argc ? argv[i + 1] : nullptr);
+    if (option_scale == 0) {
+        std::fprintf(stderr, "%s: --scale wants a whole number from 1 to 8\n", argv[0]);
+        return -1;
+    }
+    return 2;
+}
+
+const char* display_options_help()
+{
+    return "  --scale N       a window of N screen pixels per frame pixel (1-8) that can be\n"
+           "                  resized; the picture stays centred at the largest scale that\n"
+           "                  fits (default: the pixel size of the display-mode answer)\n"
+           "  --fullscreen    the whole screen, at the largest scale that fits\n";
 }

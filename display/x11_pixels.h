@@ -3,6 +3,7 @@
 // Kept free of Xlib so that it can be tested without a server.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -55,8 +56,8 @@ void x11_table_fill(std::array<T, 256>& table, const uint8_t* palette, const X11
 }
 
 // Converts a width x height frame of palette indices into the image at dst, whose rows are
-// stride bytes apart: one table look-up per frame pixel. With pixel size 2 each converted pixel
-// is written twice and the finished row is copied once to the row below.
+// stride bytes apart: one table look-up per frame pixel. With a pixel size above 1 each
+// converted pixel is written that many times and the finished row is copied to the rows below.
 template <typename T>
 void x11_convert(std::span<const uint8_t> frame, uint32_t width, uint32_t height,
                  const std::array<T, 256>& table, uint8_t* dst, size_t stride, int pixel_size)
@@ -66,16 +67,20 @@ void x11_convert(std::span<const uint8_t> frame, uint32_t width, uint32_t height
         const auto src = frame.subspan(size_t(y) * width, width);
         uint8_t* row = dst + size_t(y) * pixel_size * stride;
         T* out = reinterpret_cast<T*>(row);
+        if (pixel_size == 1) {
+            for (const uint8_t index : src) *out++ = table[index];
+            continue;
+        }
         if (pixel_size == 2) {
             for (const uint8_t index : src) {
                 const T value = table[index];
                 *out++ = value;
                 *out++ = value;
             }
-            std::memcpy(row + stride, row, row_bytes);
         } else {
-            for (const uint8_t index : src) *out++ = table[index];
+            for (const uint8_t index : src) out = std::fill_n(out, pixel_size, table[index]);
         }
+        for (int k = 1; k < pixel_size; k++) std::memcpy(row + k * stride, row, row_bytes);
     }
 }
 

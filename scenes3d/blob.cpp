@@ -3,9 +3,9 @@
 #include "display/display.h"
 #include "driver/clock.h"
 #include "driver/demo.h"
+#include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "gfx2d/pcx.h"
-#include "engine3d/draw.h"
 #include "scenes3d/blob_field.h"
 
 #include <cstdio>

@@ -190,8 +190,7 @@ void blob_field_classify(BlobField& field)
             }
 }
 
-void blob_polygonize(const BlobField& field, Object3D* object, int texture,
-                     BlobPolygonizeMode mode)
+void blob_polygonize(const BlobField& field, Object3D* object, int texture, BlobPolygonizeMode mode)
 {
     Polygonizer* p = &polygonizer;
     p->field = &field;

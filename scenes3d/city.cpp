@@ -1,7 +1,5 @@
 #include "scenes3d/city.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
 #include "engine3d/pipeline.h"
 #include "scenes3d/city_path.h"
 
@@ -20,26 +18,44 @@ constexpr int PIPE = 1, TUBE = 2;
 constexpr float PI = 3.1415927f;
 constexpr FlightPlacement placement = {10.0f, PI, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
-constexpr float CAMERA_SCALE_XY = 0.4f, CAMERA_SCALE_Z = 1.0f;
-constexpr int FRAME_MS = 70;
-constexpr double DURATION = 280.0; // tenths of a second
+// 28 seconds from high above the city; the pipe turns by -pi/35 a frame.
+constexpr FlightRun city_flight = {
+    .path = city_path,
+    .rows = CITY_PATH_ROWS,
+    .start = {0.0f, -2000.0f, -2210.0f, 0.3926991f, 0.0f, 0.0f, 0, 0}, // looking down by pi/8
+    .scale_x = 0.4f,
+    .scale_y = 0.4f,
+    .scale_z = 1.0f,
+    .duration = 280.0,
+    .view_normals = true,
+    .turning_object = PIPE,
+    .turn = -0.08975979f, // -pi/35
+};
 
 Palette city_palette;
 Image* city_textures[TEXTURE_COUNT];
 int32_t city_texture_sizes[TEXTURE_COUNT];
 Object3D* city_objects[CITY_OBJECT_COUNT];
 
+const FlightWorld city_world = {
+    .texture_dir = "3d/city/textu/",
+    .texture_names = texture_names,
+    .texture_count = TEXTURE_COUNT,
+    .object_dir = "3d/city/",
+    .object_names = object_names,
+    .object_count = CITY_OBJECT_COUNT,
+    .placement = placement,
+    .palette = city_palette.data(),
+    .textures = city_textures,
+    .texture_sizes = city_texture_sizes,
+    .objects = city_objects,
+};
+
 } // namespace
 
 void city_load()
 {
-    flight_load_textures("3d/city/textu/", texture_names, TEXTURE_COUNT, city_palette.data(),
-                         city_textures, city_texture_sizes);
-    FlightPlacement placements[CITY_OBJECT_COUNT];
-    for (FlightPlacement& p : placements) p = placement;
-    flight_load_objects("3d/city/", object_names, CITY_OBJECT_COUNT, placements,
-                        city_palette.data(), texture_names, city_texture_sizes, TEXTURE_COUNT,
-                        city_objects);
+    flight_load(city_world);
     // The pipe and the tube are wrapped in moving patterns of their own.
     object_planar_texture(city_objects[PIPE], city_textures, FIRE_TEXTURE, 3.0f);
     object_planar_texture(city_objects[TUBE], city_textures, PLASMA_TEXTURE, 2.0f);
@@ -47,32 +63,10 @@ void city_load()
 
 void city_run(Image* frame)
 {
-    clock_restart();
-    int32_t frame_start = clock_now_ms();
-    display_set_palette(city_palette.data());
-
-    Matrix4 pipe_turn;
-    matrix_rotate_y(pipe_turn, -0.08975979f); // -pi/35 a frame
-    FlightCamera camera = {0.0f, -2000.0f, -2210.0f, 0.3926991f, 0.0f, 0.0f, 0, 0};
-
-    while (clock_elapsed_ms() * 0.01 < DURATION) {
-        const CameraStep& row = flight_camera_advance(camera, city_path, CITY_PATH_ROWS);
-        Matrix4 view, rotation;
-        camera_build_view(camera.px, camera.py, camera.pz, CAMERA_SCALE_XY, CAMERA_SCALE_XY,
-                          CAMERA_SCALE_Z, camera.ax, camera.ay, camera.az, view, rotation);
-
-        // Turns pile up on the pipe: about the world's vertical axis, as its placement is baked.
-        matrix_multiply(city_objects[PIPE]->matrix, pipe_turn, city_objects[PIPE]->matrix);
-
-        flight_draw(frame, city_objects, CITY_OBJECT_COUNT, row, view, &rotation, city_textures);
-        display_present(frame);
-        wait_frame(frame_start, FRAME_MS);
-        frame_start = clock_now_ms();
-    }
+    flight_run(frame, city_world, city_flight);
 }
 
 void city_free()
 {
-    for (Object3D*& o : city_objects) object_destroy(&o);
-    for (Image*& t : city_textures) image_destroy(&t);
+    flight_free(city_world);
 }

@@ -47,18 +47,44 @@ constexpr uint32_t flight_object(int i)
 // (mask and far) is the one the step belonged to. Past the last row the last one holds.
 const CameraStep& flight_camera_advance(FlightCamera& camera, const CameraStep* path, int rows);
 
-// Reads dir/name.pcx for every name into textures, all with one palette (the last file's
-// stays); sizes get the widths. A missing or non-square texture ends the program.
-void flight_load_textures(const char* dir, const char* const* names, int count, uint8_t* palette,
-                          Image** textures, int32_t* sizes);
-// Reads dir/name.t3d for every name (corners reversed, textures from the list), bakes the
-// placement into the positions and computes the normals. A broken file ends the program.
-void flight_load_objects(const char* dir, const char* const* names, int count,
-                         const FlightPlacement* placements, const uint8_t* palette,
-                         const char* const* texture_names, const int32_t* texture_sizes,
-                         int texture_count, Object3D** objects);
+// A world on disk and the scene's places for it once loaded: textures read from
+// texture_dir + name + ".pcx", all into one palette (the last file's stays), their widths into
+// texture_sizes; objects from object_dir + name + ".t3d", each placed the same way.
+struct FlightWorld {
+    const char* texture_dir;
+    const char* const* texture_names;
+    int texture_count;
+    const char* object_dir;
+    const char* const* object_names;
+    int object_count;
+    FlightPlacement placement;
+    uint8_t* palette;
+    Image** textures;
+    int32_t* texture_sizes;
+    Object3D** objects;
+};
 
-// The frame's 3D pass over the objects the mask names: into view space (with the normals too
-// when rotation is given), through the render list, projected and drawn textured.
-void flight_draw(Image* frame, Object3D* const* objects, int count, const CameraStep& row,
-                 const Matrix4& view, const Matrix4* rotation, Image* const* textures);
+// Reads the textures, then the objects (corners reversed, textures from the list), bakes the
+// placement into their positions and computes their normals. A missing or broken file, or a
+// texture that is not square, ends the program.
+void flight_load(const FlightWorld& world);
+void flight_free(const FlightWorld& world);
+
+// How a flight runs: its path from its start, the camera's scale (world units per position
+// unit), how long it lasts, whether normals go into view space, and which object turns about
+// the world's vertical axis each frame (-1 for none).
+struct FlightRun {
+    const CameraStep* path;
+    int rows;
+    FlightCamera start;
+    float scale_x, scale_y, scale_z;
+    double duration; // tenths of a second
+    bool view_normals;
+    int turning_object;
+    float turn; // radians per frame
+};
+
+// The flight through the loaded world, one path step per 70 ms frame, until its time is up:
+// the objects the current row names are clipped into the render list, projected, sorted and
+// drawn perspective-textured. The frame is never cleared: the world covers it.
+void flight_run(Image* frame, const FlightWorld& world, const FlightRun& run);

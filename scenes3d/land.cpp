@@ -1,8 +1,5 @@
 #include "scenes3d/land.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "engine3d/pipeline.h"
 #include "scenes3d/land_path.h"
 
 namespace {
@@ -20,50 +17,52 @@ constexpr const char* object_names[LAND_OBJECT_COUNT] = {
 
 constexpr FlightPlacement placement = {10.0f, 0.0f, -1.5707964f, 3.1415927f, 0.0f, 0.0f, 0.0f};
 
-constexpr float CAMERA_SCALE = 0.4f;
-constexpr int FRAME_MS = 70;
-constexpr double DURATION = 610.0; // tenths of a second
+// 61 seconds along the roads; nothing in the landscape is lit or turns.
+constexpr FlightRun land_flight = {
+    .path = land_path,
+    .rows = LAND_PATH_ROWS,
+    .start = {0.0f, -50.0f, -2500.0f, 0.0f, 0.0f, 0.0f, 0, 0},
+    .scale_x = 0.4f,
+    .scale_y = 0.4f,
+    .scale_z = 0.4f,
+    .duration = 610.0,
+    .view_normals = false,
+    .turning_object = -1,
+    .turn = 0.0f,
+};
 
 Palette land_palette;
 Image* land_textures[TEXTURE_COUNT];
 int32_t land_texture_sizes[TEXTURE_COUNT];
 Object3D* land_objects[LAND_OBJECT_COUNT];
 
+const FlightWorld land_world = {
+    .texture_dir = "3d/land/textu/",
+    .texture_names = texture_names,
+    .texture_count = TEXTURE_COUNT,
+    .object_dir = "3d/land/",
+    .object_names = object_names,
+    .object_count = LAND_OBJECT_COUNT,
+    .placement = placement,
+    .palette = land_palette.data(),
+    .textures = land_textures,
+    .texture_sizes = land_texture_sizes,
+    .objects = land_objects,
+};
+
 } // namespace
 
 void land_load()
 {
-    flight_load_textures("3d/land/textu/", texture_names, TEXTURE_COUNT, land_palette.data(),
-                         land_textures, land_texture_sizes);
-    FlightPlacement placements[LAND_OBJECT_COUNT];
-    for (FlightPlacement& p : placements) p = placement;
-    flight_load_objects("3d/land/", object_names, LAND_OBJECT_COUNT, placements,
-                        land_palette.data(), texture_names, land_texture_sizes, TEXTURE_COUNT,
-                        land_objects);
+    flight_load(land_world);
 }
 
 void land_run(Image* frame)
 {
-    clock_restart();
-    int32_t frame_start = clock_now_ms();
-    display_set_palette(land_palette.data());
-
-    FlightCamera camera = {0.0f, -50.0f, -2500.0f, 0.0f, 0.0f, 0.0f, 0, 0};
-    while (clock_elapsed_ms() * 0.01 < DURATION) {
-        const CameraStep& row = flight_camera_advance(camera, land_path, LAND_PATH_ROWS);
-        Matrix4 view, rotation;
-        camera_build_view(camera.px, camera.py, camera.pz, CAMERA_SCALE, CAMERA_SCALE, CAMERA_SCALE,
-                          camera.ax, camera.ay, camera.az, view, rotation);
-        // Nothing in the landscape is lit: the normals stay in object space.
-        flight_draw(frame, land_objects, LAND_OBJECT_COUNT, row, view, nullptr, land_textures);
-        display_present(frame);
-        wait_frame(frame_start, FRAME_MS);
-        frame_start = clock_now_ms();
-    }
+    flight_run(frame, land_world, land_flight);
 }
 
 void land_free()
 {
-    for (Object3D*& o : land_objects) object_destroy(&o);
-    for (Image*& t : land_textures) image_destroy(&t);
+    flight_free(land_world);
 }

@@ -56,7 +56,7 @@ constexpr CameraStep land_path[LAND_PATH_ROWS] = {
     {20, -16.0f, 0.0f, -30.0f, 0.0f, 0.0f, 0.0f, 5000.0f, LAND_ALL & ~(flight_objects(0, 7) | flight_object(22))}, // 41
     {33, 0.0f, 0.0f, -35.0f, 0.0f, 0.0f, 0.0f, 5000.0f, LAND_ALL & ~(flight_objects(0, 7) | flight_objects(20, 22))}, // 42
     {20, 0.0f, 0.0f, -30.0f, 0.0f, path_pi(1, 40), 0.0f, 5000.0f, LAND_ALL & ~(flight_objects(0, 7) | flight_objects(23, 28))}, // 43
-    {6, 33.0f, -4.0f, -0.075f, 0.0f, 0.0f, 0.0f, 5000.0f, flight_object(0) | flight_objects(20, 22) | flight_objects(29, 32)}, // 44
+    {6, 33.0f, -4.0f, -0.075f, 0.0f, 0.0f, 0.0f, 5000.0f, flight_objects(20, 22) | flight_objects(29, 32)}, // 44
     {44, 33.0f, -4.0f, -0.075f, path_pi(-1, 11), 0.0f, 0.0f, 5000.0f, flight_object(0) | flight_objects(20, 22) | flight_objects(29, 32)}, // 45
     {1000, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 5000.0f, flight_object(22)}, // 46
     {5000, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 5000.0f, LAND_ALL}, // 47

@@ -10,7 +10,7 @@ build_packages=(
 test_packages=(
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     xvfb x11-utils x11-apps imagemagick
-    pulseaudio pulseaudio-utils openmpt123 sox
+    pulseaudio pulseaudio-utils openmpt123 sox ffmpeg
     tar gzip procps
 )
 

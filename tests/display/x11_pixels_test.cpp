@@ -1,4 +1,5 @@
 #include "display/x11_pixels.h"
+#include "display/x11_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -103,6 +104,46 @@ TYPED_TEST(X11Convert, PixelSizeTwoMakesTwoByTwoBlocks)
         0x13, 0x13, 0x14, 0x14, 0x15, 0x15, 0xee,
     };
     EXPECT_EQ(convert<T>(2, 7), want);
+}
+
+TYPED_TEST(X11Convert, PixelSizeThreeMakesThreeByThreeBlocks)
+{
+    using T = TypeParam;
+    const std::vector<T> image = convert<T>(3, 10);
+    for (size_t y = 0; y < 6; y++) {
+        for (size_t x = 0; x < 9; x++)
+            EXPECT_EQ(image[y * 10 + x], T(0x10 + (y / 3) * 3 + x / 3)) << x << "," << y;
+        EXPECT_EQ(image[y * 10 + 9], T(0xee)) << "padding of row " << y;
+    }
+}
+
+TEST(X11Layout, LargestWholeScaleThatFitsCentred)
+{
+    constexpr X11Layout exact = x11_layout_fit(960, 720, 320, 240);
+    EXPECT_EQ(exact.scale, 3);
+    EXPECT_EQ(exact.x, 0);
+    EXPECT_EQ(exact.y, 0);
+    // 1920x1080: height decides, 4 x 240 = 960, 320 x 4 = 1280.
+    constexpr X11Layout hd = x11_layout_fit(1920, 1080, 320, 240);
+    EXPECT_EQ(hd.scale, 4);
+    EXPECT_EQ(hd.x, 320);
+    EXPECT_EQ(hd.y, 60);
+    // Just short of the next scale.
+    EXPECT_EQ(x11_layout_fit(959, 2000, 320, 240).scale, 2);
+    // Smaller than the frame: scale 1 at the top left corner.
+    constexpr X11Layout small = x11_layout_fit(200, 100, 320, 240);
+    EXPECT_EQ(small.scale, 1);
+    EXPECT_EQ(small.x, 0);
+    EXPECT_EQ(small.y, 0);
+}
+
+TEST(X11Layout, ScaleOptionIsOneToEight)
+{
+    EXPECT_EQ(x11_scale_from_text("1"), 1);
+    EXPECT_EQ(x11_scale_from_text("8"), 8);
+    for (const char* bad : {"0", "9", "", "3x", "-2", "12", " 3"})
+        EXPECT_EQ(x11_scale_from_text(bad), 0) << bad;
+    EXPECT_EQ(x11_scale_from_text(nullptr), 0);
 }
 
 TEST(X11Convert, IdentityTableDoublesIndicesUnchanged)

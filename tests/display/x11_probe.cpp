@@ -6,9 +6,13 @@
 //   --expect FILE  writes the picture the window should show at the end, as a PPM
 //   --hold         prints "ready WINDOW-ID" at the end and waits for the end of standard input,
 //                  so that a script can take a screenshot of the window; every line read
-//                  meanwhile presents the frame once more
+//                  meanwhile presents the frame once more; "resize W H" first resizes the
+//                  window and then checks the picture at its new place
+//   --scale N, --fullscreen  the back-end's options: a resizable window, the picture centred
+//                  at the largest scale that fits and black around it
 #include "display/display.h"
 #include "display/x11_pixels.h"
+#include "display/x11_scale.h"
 #include "gfx2d/palette.h"
 
 #include <X11/Xlib.h>
@@ -53,7 +57,19 @@ struct Probe {
     Window window = 0;
     XWindowAttributes attributes{};
     int pixel_size = 1;
+    X11Layout layout;       // where the picture sits in the window
+    bool resizable = false; // started with a back-end option
 };
+
+// The palette index a window pixel shows, or -1 for the black outside the picture.
+static int probe_window_index(const Probe& p, int x, int y)
+{
+    const X11Layout& l = p.layout;
+    x -= l.x;
+    y -= l.y;
+    if (x < 0 || y < 0 || x >= FRAME_W * l.scale || y >= FRAME_H * l.scale) return -1;
+    return probe_index(x / l.scale, y / l.scale);
+}
 
 static bool probe_wait(const auto& done)
 {
@@ -125,9 +141,10 @@ static bool probe_window_matches(const Probe& p, const Palette& palette, char* w
     bool ok = true;
     for (int y = 0; y < h && ok; y++)
         for (int x = 0; x < w && ok; x++) {
-            const uint8_t index = probe_index(x / p.pixel_size, y / p.pixel_size);
+            const int index = probe_window_index(p, x, y);
             const unsigned long pixel = XGetPixel(shot, x, y);
-            if (!probe_pixel_matches(p, pixel, index, &palette[3 * index])) {
+            if (index < 0 ? pixel != 0
+                          : !probe_pixel_matches(p, pixel, uint8_t(index), &palette[3 * index])) {
                 std::snprintf(why, size, "pixel (%d,%d) is 0x%lx, palette index %d", x, y, pixel,
                               index);
                 ok = false;
@@ -165,12 +182,23 @@ static bool probe_check_geometry(Probe& p)
                                                                    : "other";
     std::printf("window %dx%d depth %d %s\n", w, h, p.attributes.depth, kind);
     p.pixel_size = w / FRAME_W;
+    p.layout = x11_layout_fit(w, h, FRAME_W, FRAME_H);
+    XSizeHints hints{};
+    long supplied = 0;
+    if (p.resizable) {
+        // Any size will do; the frame is the smallest.
+        if (!XGetWMNormalHints(p.display, p.window, &hints, &supplied) ||
+            (hints.flags & (PMinSize | PMaxSize)) != PMinSize || hints.min_width != FRAME_W ||
+            hints.min_height != FRAME_H) {
+            std::printf("size hints do not let the window grow from the frame's size\n");
+            return false;
+        }
+        return true;
+    }
     if ((p.pixel_size != 1 && p.pixel_size != 2) || h != FRAME_H * p.pixel_size) {
         std::printf("window size is not a 320x240 frame at pixel size 1 or 2\n");
         return false;
     }
-    XSizeHints hints{};
-    long supplied = 0;
     if (!XGetWMNormalHints(p.display, p.window, &hints, &supplied) ||
         (hints.flags & (PMinSize | PMaxSize)) != (PMinSize | PMaxSize) || hints.min_width != w ||
         hints.max_width != w || hints.min_height != h || hints.max_height != h) {
@@ -180,17 +208,19 @@ static bool probe_check_geometry(Probe& p)
     return true;
 }
 
-static bool probe_write_ppm(const char* path, const Palette& palette, int pixel_size)
+static bool probe_write_ppm(const char* path, const Palette& palette, const Probe& p)
 {
     FILE* f = std::fopen(path, "wb");
     if (f == nullptr) return false;
-    const int w = FRAME_W * pixel_size, h = FRAME_H * pixel_size;
+    const int w = p.attributes.width, h = p.attributes.height;
     std::fprintf(f, "P6\n%d %d\n255\n", w, h);
     std::vector<uint8_t> row(size_t(w) * 3);
+    const uint8_t black[3] = {0, 0, 0};
     for (int y = 0; y < h; y++) {
-        for (int x = 0; x < w; x++)
-            std::memcpy(&row[size_t(x) * 3],
-                        &palette[3 * probe_index(x / pixel_size, y / pixel_size)], 3);
+        for (int x = 0; x < w; x++) {
+            const int index = probe_window_index(p, x, y);
+            std::memcpy(&row[size_t(x) * 3], index < 0 ? black : &palette[3 * index], 3);
+        }
         std::fwrite(row.data(), 1, row.size(), f);
     }
     return std::fclose(f) == 0;
@@ -237,7 +267,7 @@ static int probe_run(Probe& p, int argc, char** argv, const char* expect_path, b
     if (!probe_check_window(p, second, "second frame")) return 1;
     std::printf("palette ok\n");
 
-    if (expect_path != nullptr && !probe_write_ppm(expect_path, second, p.pixel_size)) {
+    if (expect_path != nullptr && !probe_write_ppm(expect_path, second, p)) {
         std::printf("cannot write %s\n", expect_path);
         return 1;
     }
@@ -245,7 +275,23 @@ static int probe_run(Probe& p, int argc, char** argv, const char* expect_path, b
         std::printf("ready 0x%lx\n", p.window);
         std::fflush(stdout);
         char line[256];
-        while (std::fgets(line, sizeof line, stdin) != nullptr) display_present(&frame);
+        int w, h;
+        while (std::fgets(line, sizeof line, stdin) != nullptr) {
+            const bool resize = std::sscanf(line, "resize %d %d", &w, &h) == 2;
+            if (resize) {
+                // As a window manager would: the back-end learns the size from the server.
+                XResizeWindow(p.display, p.window, unsigned(w), unsigned(h));
+                XSync(p.display, False);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            display_present(&frame);
+            if (!resize) continue;
+            XGetWindowAttributes(p.display, p.window, &p.attributes);
+            p.layout = x11_layout_fit(p.attributes.width, p.attributes.height, FRAME_W, FRAME_H);
+            if (!probe_check_window(p, second, "after the resize")) return 1;
+            std::printf("resized %dx%d ok\n", w, h);
+            std::fflush(stdout);
+        }
     }
     return 0;
 }
@@ -254,13 +300,18 @@ int main(int argc, char** argv)
 {
     const char* expect_path = nullptr;
     bool hold = false;
+    Probe probe;
     for (int i = 1; i < argc; i++) {
         if (std::strcmp(argv[i], "--expect") == 0 && i + 1 < argc)
             expect_path = argv[++i];
         else if (std::strcmp(argv[i], "--hold") == 0)
             hold = true;
+        else if (const int taken = display_option(argc, argv, i); taken > 0) {
+            probe.resizable = true;
+            i += taken - 1;
+        } else
+            return 2;
     }
-    Probe probe;
     const int status = probe_run(probe, argc, argv, expect_path, hold);
     if (probe.display != nullptr) XCloseDisplay(probe.display);
     // Twice on purpose: the fatal path may close what the end of the run already closed.

@@ -13,6 +13,9 @@
 #   lost         the window is killed while the show runs
 #   show DIR     the whole show from the data tree in DIR, to its closing banner
 #   noserver     no X server at all
+#   scale DEPTH  --scale 3: the window shows the frame tripled; resized, the picture moves
+#                to the middle at the largest scale that fits, black around it
+#   fullscreen   --fullscreen: the whole screen, the frame centred at the largest scale
 #
 # The program is started in an empty directory: without a data tree the show either runs its
 # blank steps to the end or stops at the first file through the fatal path - both with status 0.
@@ -24,6 +27,7 @@ shift 4
 work=$(mktemp -d)
 xvfb_pid=
 probe_pid=
+probe_args=()
 cleanup() {
     local pid
     for pid in $probe_pid $xvfb_pid; do
@@ -125,7 +129,7 @@ check_program() {
 start_probe() {
     rm -f "$work/in" "$work/probe.out"
     mkfifo "$work/in"
-    timeout 60 "$probe" --hold --expect "$work/expected.ppm" <"$work/in" \
+    timeout 60 "$probe" --hold --expect "$work/expected.ppm" "${probe_args[@]}" <"$work/in" \
         >"$work/probe.out" 2>"$work/probe.err" &
     probe_pid=$!
     exec 7>"$work/in"
@@ -212,7 +216,50 @@ check_lost() {
     [[ $(cat "$work/probe.out") != *closed* ]] || fail "$what: the probe went on after the loss"
 }
 
+# x11_probe with a back-end option ($probe_args) and display answer $1: a window of size $2
+# whose screenshot is the expected picture; resized to $3 (if given) the picture follows.
+check_resizable() {
+    local answer=$1 size=$2 resize=${3:-} what="x11_probe ${probe_args[*]}, answer $1"
+    start_probe "$answer"
+    if [ -n "$window" ]; then
+        local got differ
+        got=$(xwininfo -id "$window" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
+        [ "$got" = "$size" ] || fail "$what: xwininfo says $got"
+        mkdir -p "$shots"
+        local shot="$shots/${probe_args[0]#--}-answer$answer.png"
+        if xwd -id "$window" -silent | convert xwd:- "$shot"; then
+            # 5-6-5 pixels come back rounded, as in the matrix.
+            differ=$(compare -metric AE -fuzz 4% "$shot" "$work/expected.ppm" null: 2>&1)
+            [ "$differ" = 0 ] || fail "$what: screenshot differs from the frame: $differ"
+        else
+            fail "$what: no screenshot"
+        fi
+        [ -n "$resize" ] && send_line "resize ${resize/x/ }"
+    else
+        fail "$what: the probe did not get ready"
+    fi
+    stop_probe
+    local out
+    read_text out "$work/probe.out"
+    [ "$probe_status" -eq 0 ] || fail "$what: exit status $probe_status: $out"
+    [[ $out == *"window $size "*$'\npixels ok\npalette ok\nready '* ]] || fail "$what: $out"
+    if [ -n "$resize" ]; then
+        [[ $out == *"resized $resize ok"* ]] || fail "$what: after the resize: $out"
+    fi
+}
+
 case $case in
+scale)
+    start_server -screen 0 "1024x768x$1"
+    probe_args=(--scale 3)
+    check_resizable 1 960x720 700x500
+    check_resizable 3 960x720
+    ;;
+fullscreen)
+    start_server -screen 0 1024x768x16
+    probe_args=(--fullscreen)
+    check_resizable 1 1024x768 640x600
+    ;;
 matrix)
     depth=$1 shm=$2 name=depth$1
     server_args=(-screen 0 "1024x768x$depth")
