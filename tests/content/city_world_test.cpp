@@ -17,6 +17,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -28,13 +29,16 @@ constexpr const char* object_names[CITY_OBJECT_COUNT] = {"hazak",   "pipemove", 
 
 class CityWorld : public ::testing::Test {
   protected:
+    // A folder of this process's own: test programs run side by side (ctest -j, other users).
     static void SetUpTestSuite()
     {
-        root = std::filesystem::temp_directory_path() / "vantor-city-test";
+        root = std::filesystem::temp_directory_path() /
+               ("vantor-city-test-" + std::to_string(getpid()));
         std::filesystem::remove_all(root);
         std::filesystem::create_directories(root);
         written = content_write_city(root);
     }
+    static void TearDownTestSuite() { std::filesystem::remove_all(root); }
     static inline std::string root;
     static inline bool written = false;
 };
@@ -85,8 +89,7 @@ TEST_F(CityWorld, ObjectsLoadWithTheScenesTexturesAndFitEveryRow)
 TEST_F(CityWorld, IsTheSameEveryTime)
 {
     ASSERT_TRUE(written);
-    const std::string again = std::filesystem::temp_directory_path() / "vantor-city-test-again";
-    std::filesystem::remove_all(again);
+    const std::string again = root + "/again";
     std::filesystem::create_directories(again);
     ASSERT_TRUE(content_write_city(again));
     auto bytes = [](const std::filesystem::path& p) {
