@@ -172,8 +172,9 @@ Mesh city_pipe()
 {
     Mesh m;
     const int material = mesh_material(m, "fire1", 200, 80, 20);
-    // An S of two half circles over the plaza, turning about its middle, with a hub.
-    constexpr double Y = 6.6, R = 3.0, APOTHEM = 0.6;
+    // An S of two half circles over the plaza, turning about its middle, with a hub; bent
+    // into a shallow arch so that it shows its shape even when seen from level with it.
+    constexpr double Y = 7.15, R = 3.0, APOTHEM = 0.6, ARCH = 0.6;
     std::vector<Vec3> line;
     for (int i = 0; i <= 12; i++) {
         const double a = PI - PI * i / 12;
@@ -188,9 +189,10 @@ Mesh city_pipe()
     cap(m, material, line.back(), normalize(line.back() - line[line.size() - 2]), {0, 1, 0},
         APOTHEM);
     // The hub: a short upright drum with lids.
-    std::vector<Vec3> hub = {{0, 6.0, 0}, {0, 8.2, 0}};
+    std::vector<Vec3> hub = {{0, 6.3, 0}, {0, 8.0, 0}};
     sweep(m, material, hub, {1, 0, 0}, 1.0, false);
     cap(m, material, hub[0], {0, -1, 0}, {1, 0, 0}, 1.0);
     cap(m, material, hub[1], {0, 1, 0}, {1, 0, 0}, 1.0);
+    for (Vec3& p : m.vertices) p.y += ARCH * std::cos(PI * p.x / (2 * R));
     return m;
 }
