@@ -3,7 +3,7 @@
 // greys of stone and road, the fire and plasma's own hues).
 #include "content/city_world.h"
 
-#include "content/random.h"
+#include "content/noise.h"
 
 #include <cmath>
 
@@ -11,46 +11,6 @@ namespace {
 
 constexpr int SIZE = 256;
 constexpr double PI = 3.14159265358979323846;
-
-uint32_t hash(int x, int y, uint32_t seed)
-{
-    uint32_t h = uint32_t(x) * 374761393u + uint32_t(y) * 668265263u + seed * 2246822519u;
-    h = (h ^ (h >> 13)) * 1274126177u;
-    return h ^ (h >> 16);
-}
-
-double hash_unit(int x, int y, uint32_t seed)
-{
-    return (hash(x, y, seed) >> 8) * (1.0 / 16777216.0);
-}
-
-// Value noise on a lattice of `period` cells across the texture, wrapping at the edges.
-double noise(double u, double v, int period, uint32_t seed)
-{
-    const double x = u * period, y = v * period;
-    const int x0 = int(std::floor(x)), y0 = int(std::floor(y));
-    const double fx = x - x0, fy = y - y0;
-    auto at = [&](int i, int j) {
-        return hash(((i % period) + period) % period, ((j % period) + period) % period, seed) *
-               (1.0 / 4294967296.0);
-    };
-    const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-    const double a = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * sx;
-    const double b = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * sx;
-    return a + (b - a) * sy;
-}
-
-// Sum of octaves, 0..1.
-double fbm(double u, double v, int period, int octaves, uint32_t seed)
-{
-    double sum = 0.0, weight = 0.5, total = 0.0;
-    for (int o = 0; o < octaves; o++) {
-        sum += weight * noise(u, v, period << o, seed + uint32_t(o) * 101u);
-        total += weight;
-        weight *= 0.5;
-    }
-    return sum / total;
-}
 
 template <typename F>
 RgbImage paint(F colour)
@@ -68,9 +28,9 @@ Vec3 brick(int x, int y, int w, int h, Vec3 base, uint32_t seed)
     const int row = y / h, shift = (row % 2) * (w / 2);
     const int col = ((x + shift) % SIZE) / w;
     const int bx = (x + shift) % w, by = y % h;
-    if (bx < 2 || by < 2) return Vec3{0.16, 0.15, 0.13} * (0.8 + 0.4 * hash_unit(x, y, seed));
-    const double tone = 0.7 + 0.5 * hash_unit(col, row, seed);
-    const double grain = 0.85 + 0.3 * hash_unit(x, y, seed + 1);
+    if (bx < 2 || by < 2) return Vec3{0.16, 0.15, 0.13} * (0.8 + 0.4 * noise_hash_unit(x, y, seed));
+    const double tone = 0.7 + 0.5 * noise_hash_unit(col, row, seed);
+    const double grain = 0.85 + 0.3 * noise_hash_unit(x, y, seed + 1);
     return base * (tone * grain);
 }
 
@@ -96,15 +56,15 @@ RgbImage facade(int bays, uint32_t seed, int style)
         const int bay = int(fu), floor = int(fv);
         const double bx = fu - bay, by = fv - floor;
         // Each window's light: a few rooms lit, some dimmer.
-        const double r = hash_unit(bay, floor, seed);
+        const double r = noise_hash_unit(bay, floor, seed);
         const double lit = r < 0.3 ? 1.0 : r < 0.4 ? 0.55 : 0.0;
         Vec3 wall;
         if (style == 0)
             wall = brick(x, y, 16, 8, {0.42, 0.13, 0.07}, seed);
         else if (style == 1)
-            wall = Vec3{0.62, 0.5, 0.3} * (0.8 + 0.3 * fbm(u, v, 8, 4, seed));
+            wall = Vec3{0.62, 0.5, 0.3} * (0.8 + 0.3 * noise_fbm(u, v, 8, 4, seed));
         else
-            wall = Vec3{0.33, 0.34, 0.36} * (0.8 + 0.25 * fbm(u, v, 16, 3, seed));
+            wall = Vec3{0.33, 0.34, 0.36} * (0.8 + 0.25 * noise_fbm(u, v, 16, 3, seed));
         // Window openings: tall in the old houses, wide bands in the modern ones.
         const double x0 = style == 2 ? 0.06 : 0.25, x1 = style == 2 ? 0.94 : 0.75;
         const double y0 = style == 2 ? 0.3 : 0.22, y1 = style == 2 ? 0.78 : 0.8;
@@ -132,16 +92,16 @@ RgbImage horizon()
             const double t = v * 2; // 0 top .. 1 ground line
             const Vec3 sky = mix(Vec3{0.13, 0.31, 0.76}, Vec3{0.6, 0.65, 0.75}, t * t);
             const int block = int(u * 24);
-            const double top =
-                0.45 + 0.4 * hash_unit(block, 0, 7) + 0.1 * (hash_unit(int(u * 96), 1, 7) > 0.7);
+            const double top = 0.45 + 0.4 * noise_hash_unit(block, 0, 7) +
+                               0.1 * (noise_hash_unit(int(u * 96), 1, 7) > 0.7);
             if (t < top) return sky;
             const double haze = 0.55 - 0.25 * (t - top) / (1 - top);
             Vec3 c{0.16, 0.17, 0.24};
-            if (hash(x / 3, y / 4, 11) % 9 == 0 && (x % 3) && (y % 4)) c = {0.7, 0.55, 0.3};
+            if (noise_hash(x / 3, y / 4, 11) % 9 == 0 && (x % 3) && (y % 4)) c = {0.7, 0.55, 0.3};
             return mix(c, Vec3{0.6, 0.62, 0.7}, haze);
         }
-        const double n = fbm(u, v * 2, 4, 4, 13);
-        const double fields = noise(u, v * 2, 6, 17);
+        const double n = noise_fbm(u, v * 2, 4, 4, 13);
+        const double fields = noise_value(u, v * 2, 6, 17);
         Vec3 c = mix(Vec3{0.12, 0.16, 0.08}, Vec3{0.3, 0.28, 0.15}, fields);
         return c * (0.7 + 0.5 * n);
     });
@@ -150,11 +110,11 @@ RgbImage horizon()
 RgbImage clouds()
 {
     return paint([](int, int, double u, double v) {
-        const double n = fbm(u, v, 4, 6, 21);
+        const double n = noise_fbm(u, v, 4, 6, 21);
         const double cover = smoothstep(0.45, 0.75, n);
         const Vec3 blue{0.12, 0.3, 0.75}, white{0.95, 0.95, 0.98}, shade{0.55, 0.58, 0.68};
         const Vec3 cloud =
-            mix(shade, white, smoothstep(0.5, 0.85, fbm(u + 0.02, v + 0.03, 8, 4, 23)));
+            mix(shade, white, smoothstep(0.5, 0.85, noise_fbm(u + 0.02, v + 0.03, 8, 4, 23)));
         return mix(blue * (0.9 + 0.2 * v), cloud, cover);
     });
 }
@@ -167,11 +127,11 @@ RgbImage cobbles()
         const int col = ((x + shift) % SIZE) / w;
         const double bx = ((x + shift) % w + 0.5) / w - 0.5, by = (y % h + 0.5) / h - 0.5;
         const double r = std::sqrt(bx * bx * 1.2 + by * by * 1.2);
-        const double tone = 0.65 + 0.45 * hash_unit(col, row, 31);
-        if (r > 0.5) return Vec3{0.1, 0.09, 0.07} * (0.8 + 0.4 * fbm(u, v, 16, 2, 33));
+        const double tone = 0.65 + 0.45 * noise_hash_unit(col, row, 31);
+        if (r > 0.5) return Vec3{0.1, 0.09, 0.07} * (0.8 + 0.4 * noise_fbm(u, v, 16, 2, 33));
         const Vec3 stone =
-            mix(Vec3{0.28, 0.26, 0.24}, Vec3{0.36, 0.3, 0.24}, hash_unit(col, row, 32));
-        return stone * (tone * (1.05 - 0.5 * r) * (0.9 + 0.2 * fbm(u, v, 32, 2, 34)));
+            mix(Vec3{0.28, 0.26, 0.24}, Vec3{0.36, 0.3, 0.24}, noise_hash_unit(col, row, 32));
+        return stone * (tone * (1.05 - 0.5 * r) * (0.9 + 0.2 * noise_fbm(u, v, 32, 2, 34)));
     });
 }
 
@@ -182,8 +142,8 @@ RgbImage stone()
         const int row = y / 64, shift = (row % 2) * 48;
         const int col = ((x + shift) % SIZE) / 96;
         const int bx = (x + shift) % 96, by = y % 64;
-        const double n = fbm(u, v, 8, 5, 41);
-        const Vec3 base = Vec3{0.42, 0.41, 0.38} * (0.8 + 0.3 * hash_unit(col, row, 42));
+        const double n = noise_fbm(u, v, 8, 5, 41);
+        const Vec3 base = Vec3{0.42, 0.41, 0.38} * (0.8 + 0.3 * noise_hash_unit(col, row, 42));
         if (bx < 3 || by < 3) return Vec3{0.13, 0.13, 0.12};
         return base * (0.75 + 0.45 * n);
     });
@@ -198,9 +158,9 @@ RgbImage roof()
         const double bx = ((x + shift) % w + 0.5) / w, by = (y % h + 0.5) / h;
         const double arc = 0.85 - 0.35 * std::sin(PI * bx); // the rounded lower edge
         const Vec3 tile =
-            mix(Vec3{0.45, 0.12, 0.05}, Vec3{0.55, 0.22, 0.08}, hash_unit(col, row, 51));
+            mix(Vec3{0.45, 0.12, 0.05}, Vec3{0.55, 0.22, 0.08}, noise_hash_unit(col, row, 51));
         if (by > arc) return tile * 0.35;
-        return tile * ((0.6 + 0.5 * (1 - by)) * (0.85 + 0.3 * fbm(u, v, 16, 3, 52)));
+        return tile * ((0.6 + 0.5 * (1 - by)) * (0.85 + 0.3 * noise_fbm(u, v, 16, 3, 52)));
     });
 }
 
@@ -208,10 +168,10 @@ RgbImage road()
 {
     // Asphalt 16 units across and 8 along: a dashed line along the middle, patches and cracks.
     return paint([](int, int y, double u, double v) {
-        const double n = fbm(u, v, 8, 5, 61);
+        const double n = noise_fbm(u, v, 8, 5, 61);
         Vec3 c = Vec3{0.07, 0.07, 0.075} * (0.75 + 0.55 * n);
-        if (noise(u, v, 3, 62) > 0.72) c = c * 0.75;                   // patched
-        if (std::fabs(fbm(u, v, 4, 4, 63) - 0.5) < 0.006) c = c * 0.4; // cracks
+        if (noise_value(u, v, 3, 62) > 0.72) c = c * 0.75;                   // patched
+        if (std::fabs(noise_fbm(u, v, 4, 4, 63) - 0.5) < 0.006) c = c * 0.4; // cracks
         if (std::fabs(u - 0.5) < 0.012 && (y % 128) < 80)
             c = Vec3{0.75, 0.72, 0.6} * (0.8 + 0.3 * n);
         return c;
@@ -221,7 +181,7 @@ RgbImage road()
 RgbImage fire()
 {
     return paint([](int, int, double u, double v) {
-        const double n = fbm(u + 0.3 * fbm(u, v, 4, 3, 71), v, 4, 5, 72);
+        const double n = noise_fbm(u + 0.3 * noise_fbm(u, v, 4, 3, 71), v, 4, 5, 72);
         const double t = clamp01(1.4 * n - 0.1);
         const Vec3 c = t < 0.5 ? mix(Vec3{0.25, 0.01, 0.0}, Vec3{1.0, 0.25, 0.02}, t * 2)
                                : mix(Vec3{1.0, 0.25, 0.02}, Vec3{1.2, 1.0, 0.4}, (t - 0.5) * 2);
@@ -247,7 +207,8 @@ RgbImage plasma()
 std::vector<NamedPicture> city_textures()
 {
     RgbImage blind = paint([](int x, int y, double u, double v) {
-        return brick(x, y, 16, 8, {0.36, 0.14, 0.08}, 81) * (0.75 + 0.35 * fbm(u, v, 4, 3, 82));
+        return brick(x, y, 16, 8, {0.36, 0.14, 0.08}, 81) *
+               (0.75 + 0.35 * noise_fbm(u, v, 4, 3, 82));
     });
     return {{"none", horizon()},
             {"ablak-1", facade(4, 91, 0)},

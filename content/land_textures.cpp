@@ -2,6 +2,7 @@
 // (the panorama across its sides only), in colours of one summer day so that the quantiser can
 // give all of them one palette.
 #include "content/land.h"
+#include "content/noise.h"
 #include "content/random.h"
 
 #include <cmath>
@@ -9,36 +10,6 @@
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
-
-// Value noise on a lattice of period cells across the unit square, wrapping at its edges.
-double tex_noise(double x, double y, int period, unsigned seed)
-{
-    auto lattice = [&](int i, int j) {
-        i = ((i % period) + period) % period, j = ((j % period) + period) % period;
-        ContentRandom r{
-            ((uint32_t(i) * 73856093u) ^ (uint32_t(j) * 19349663u) ^ (seed * 83492791u)) | 1u};
-        r.next_bits();
-        return r.unit();
-    };
-    const double fx = x * period, fy = y * period;
-    const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
-    const double tx = smoothstep(0, 1, fx - ix), ty = smoothstep(0, 1, fy - iy);
-    const double a = lattice(ix, iy), b = lattice(ix + 1, iy);
-    const double c = lattice(ix, iy + 1), d = lattice(ix + 1, iy + 1);
-    return a + (b - a) * tx + (c - a) * ty + (a - b - c + d) * tx * ty;
-}
-
-// Octaves of the noise, from period base up: about 0..1.
-double tex_fbm(double x, double y, int base, int octaves, unsigned seed)
-{
-    double sum = 0, weight = 0.5, total = 0;
-    for (int o = 0; o < octaves; o++) {
-        sum += weight * tex_noise(x, y, base << o, seed + unsigned(o) * 101u);
-        total += weight;
-        weight *= 0.5;
-    }
-    return sum / total;
-}
 
 template <class Paint>
 RgbImage tex_paint(int size, Paint paint)
@@ -52,10 +23,10 @@ RgbImage tex_paint(int size, Paint paint)
 RgbImage tex_sky()
 {
     return tex_paint(256, [](double u, double v) {
-        const double n = tex_fbm(u, v, 3, 5, 11);
+        const double n = noise_fbm(u, v, 3, 5, 11);
         const double cloud = smoothstep(0.48, 0.75, n);
         const Vec3 blue{0.10, 0.28, 0.78}, white{0.92, 0.93, 0.95}, shade{0.55, 0.6, 0.7};
-        const double lit = smoothstep(0.5, 0.85, tex_fbm(u + 0.02, v + 0.03, 3, 5, 11));
+        const double lit = smoothstep(0.5, 0.85, noise_fbm(u + 0.02, v + 0.03, 3, 5, 11));
         return mix(blue, mix(shade, white, lit), cloud);
     });
 }
@@ -80,18 +51,18 @@ RgbImage tex_panorama()
         const double far_ridge = tex_ridge(u, 0), near_ridge = tex_ridge(u, 1);
         if (up < far_ridge) {
             // Blue-grey rock with snow on the upper slopes, streaked down the gullies.
-            const double streak = tex_fbm(u, v * 0.3, 16, 3, 5);
+            const double streak = noise_fbm(u, v * 0.3, 16, 3, 5);
             const double snow = smoothstep(far_ridge - 0.12, far_ridge - 0.05, up + 0.08 * streak);
             const Vec3 rock = mix(Vec3{0.16, 0.2, 0.3}, Vec3{0.3, 0.34, 0.45}, streak);
             c = mix(rock, Vec3{0.85, 0.88, 0.95}, snow * smoothstep(0.5, 0.58, up));
         }
         if (up < near_ridge) {
-            const double trees = tex_fbm(u, v, 32, 3, 9);
+            const double trees = noise_fbm(u, v, 32, 3, 9);
             c = mix(Vec3{0.03, 0.1, 0.04}, Vec3{0.08, 0.2, 0.06}, trees);
         }
         // Meadow at the foot, where the ground's edge meets the wall.
         if (up < 0.32) {
-            const double grass = tex_fbm(u, v, 16, 2, 12);
+            const double grass = noise_fbm(u, v, 16, 2, 12);
             c = mix(c, mix(Vec3{0.06, 0.18, 0.025}, Vec3{0.14, 0.3, 0.05}, grass),
                     smoothstep(0.32, 0.27, up));
         }
@@ -102,11 +73,11 @@ RgbImage tex_panorama()
 RgbImage tex_grass()
 {
     return tex_paint(256, [](double u, double v) {
-        const double patches = tex_fbm(u, v, 4, 3, 21), blades = tex_noise(u, v * 0.5, 128, 22);
+        const double patches = noise_fbm(u, v, 4, 3, 21), blades = noise_value(u, v * 0.5, 128, 22);
         Vec3 c = mix(Vec3{0.05, 0.16, 0.02}, Vec3{0.16, 0.32, 0.05}, patches);
         c = c * (0.75 + 0.5 * blades);
         // A few flowers.
-        if (tex_noise(u, v, 64, 23) > 0.93) c = Vec3{0.9, 0.85, 0.3};
+        if (noise_value(u, v, 64, 23) > 0.93) c = Vec3{0.9, 0.85, 0.3};
         return c;
     });
 }
@@ -114,18 +85,18 @@ RgbImage tex_grass()
 RgbImage tex_road()
 {
     return tex_paint(256, [](double u, double v) {
-        const double dirt = tex_fbm(u, v, 4, 4, 31), pebble = tex_noise(u, v, 64, 32);
+        const double dirt = noise_fbm(u, v, 4, 4, 31), pebble = noise_value(u, v, 64, 32);
         Vec3 c = mix(Vec3{0.22, 0.17, 0.11}, Vec3{0.38, 0.32, 0.22}, dirt);
         if (pebble > 0.75) c = mix(c, Vec3{0.5, 0.48, 0.44}, smoothstep(0.75, 0.85, pebble));
-        return c * (0.85 + 0.3 * tex_noise(u, v, 128, 33));
+        return c * (0.85 + 0.3 * noise_value(u, v, 128, 33));
     });
 }
 
 RgbImage tex_water()
 {
     return tex_paint(256, [](double u, double v) {
-        const double wave = tex_fbm(u + 0.1 * std::sin(2 * PI * v * 3), v, 4, 4, 41);
-        const double glint = smoothstep(0.7, 0.85, tex_noise(u, v * 2, 32, 42));
+        const double wave = noise_fbm(u + 0.1 * std::sin(2 * PI * v * 3), v, 4, 4, 41);
+        const double glint = smoothstep(0.7, 0.85, noise_value(u, v * 2, 32, 42));
         Vec3 c = mix(Vec3{0.02, 0.1, 0.22}, Vec3{0.08, 0.3, 0.5}, wave);
         return mix(c, Vec3{0.6, 0.75, 0.9}, 0.6 * glint);
     });
@@ -134,7 +105,7 @@ RgbImage tex_water()
 RgbImage tex_bark()
 {
     return tex_paint(64, [](double u, double v) {
-        const double furrow = tex_fbm(u, v * 0.25, 8, 3, 51);
+        const double furrow = noise_fbm(u, v * 0.25, 8, 3, 51);
         return mix(Vec3{0.05, 0.03, 0.015}, Vec3{0.2, 0.13, 0.07}, smoothstep(0.3, 0.7, furrow));
     });
 }
@@ -143,7 +114,8 @@ RgbImage tex_bark()
 RgbImage tex_leaves(Vec3 dark, Vec3 light, unsigned seed, int period)
 {
     return tex_paint(64, [=](double u, double v) {
-        const double leaves = tex_noise(u, v, period, seed), clump = tex_fbm(u, v, 2, 3, seed + 7);
+        const double leaves = noise_value(u, v, period, seed),
+                     clump = noise_fbm(u, v, 2, 3, seed + 7);
         const double lit = smoothstep(0.35, 0.8, 0.6 * leaves + 0.4 * clump) * (1.1 - 0.6 * v);
         return mix(dark, light, lit);
     });
@@ -154,7 +126,7 @@ RgbImage tex_needles(Vec3 dark, Vec3 light, unsigned seed)
 {
     return tex_paint(64, [=](double u, double v) {
         const double layer = std::fmod(v * 5 + 0.3 * std::sin(2 * PI * u * 3), 1.0);
-        const double needles = tex_noise(u, v, 32, seed);
+        const double needles = noise_value(u, v, 32, seed);
         return mix(dark, light, smoothstep(0.2, 1.0, layer) * (0.6 + 0.4 * needles));
     });
 }
@@ -165,7 +137,7 @@ RgbImage tex_bricks(Vec3 brick, Vec3 mortar, int rows)
         const double y = v * rows, row = std::floor(y);
         const double x = u * rows / 2 + (int(row) % 2) * 0.5;
         const bool joint = y - row < 0.14 || x - std::floor(x) < 0.07;
-        return joint ? mortar : brick * (0.75 + 0.5 * tex_noise(u, v, 16, 61));
+        return joint ? mortar : brick * (0.75 + 0.5 * noise_value(u, v, 16, 61));
     });
 }
 
@@ -176,16 +148,16 @@ RgbImage tex_roof()
         const double shade = 0.55 + 0.45 * (row - std::floor(row)); // each tile darker at its top
         const bool edge = x - std::floor(x) < 0.08;
         return Vec3{0.45, 0.09, 0.04} *
-               (edge ? 0.4 : shade * (0.85 + 0.3 * tex_noise(u, v, 8, 71)));
+               (edge ? 0.4 : shade * (0.85 + 0.3 * noise_value(u, v, 8, 71)));
     });
 }
 
 RgbImage tex_stone(Vec3 dark, Vec3 light, unsigned seed, int base)
 {
     return tex_paint(64, [=](double u, double v) {
-        const double n = tex_fbm(u, v, base, 4, seed);
+        const double n = noise_fbm(u, v, base, 4, seed);
         const double crack =
-            smoothstep(0.03, 0.0, std::fabs(tex_noise(u, v, base * 2, seed + 3) - 0.5));
+            smoothstep(0.03, 0.0, std::fabs(noise_value(u, v, base * 2, seed + 3) - 0.5));
         return mix(dark, light, n) * (1.0 - 0.6 * crack);
     });
 }
@@ -193,7 +165,7 @@ RgbImage tex_stone(Vec3 dark, Vec3 light, unsigned seed, int base)
 RgbImage tex_mossy_rock()
 {
     return tex_paint(64, [](double u, double v) {
-        const double n = tex_fbm(u, v, 4, 4, 81), moss = tex_fbm(u, v, 2, 3, 82);
+        const double n = noise_fbm(u, v, 4, 4, 81), moss = noise_fbm(u, v, 2, 3, 82);
         const Vec3 rock = mix(Vec3{0.15, 0.14, 0.12}, Vec3{0.38, 0.36, 0.32}, n);
         return mix(rock, Vec3{0.08, 0.2, 0.04} * (0.7 + 0.6 * n), smoothstep(0.5, 0.65, moss));
     });
