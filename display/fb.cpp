@@ -4,6 +4,7 @@
 // displays convert every pixel through a lookup table. Console switching is process-controlled:
 // while the user is on another console nothing is drawn.
 #include "display/display.h"
+#include "display/fb_area.h"
 #include "display/fb_console.h"
 #include "display/fb_device.h"
 #include "display/x11_pixels.h"
@@ -33,8 +34,7 @@ static fb_var_screeninfo var_info;
 static uint8_t* fb_memory; // the whole mapping, smem_len bytes
 static size_t fb_memory_length;
 
-// The visible area as it is addressed: its first byte, the distance between lines, and its
-// size clipped to what the mapping holds.
+// The visible area as it is addressed (see fb_area.h).
 static uint8_t* visible;
 static size_t line_length;
 static uint32_t screen_width, screen_height;
@@ -64,24 +64,13 @@ static const char* fb_visual_name(uint32_t visual)
     return visual < std::size(names) ? names[visual] : nullptr;
 }
 
-// Devices pad their lines and may show a panned part of their memory: address through the
-// line length and the visible offsets, and keep every write inside the mapping whatever the
-// device reports.
 static void fb_locate_visible_area()
 {
-    const size_t bpp = size_t(bytes_per_pixel);
-    line_length =
-        fix_info.line_length != 0 ? fix_info.line_length : size_t(var_info.xres_virtual) * bpp;
-    const size_t start = size_t(var_info.yoffset) * line_length + size_t(var_info.xoffset) * bpp;
-    const size_t line_room =
-        line_length > var_info.xoffset * bpp ? (line_length - var_info.xoffset * bpp) / bpp : 0;
-    screen_width = uint32_t(std::min<size_t>(var_info.xres, line_room));
-    screen_height = 0;
-    const size_t row_bytes = size_t(screen_width) * bpp;
-    if (screen_width > 0 && start < fb_memory_length && fb_memory_length - start >= row_bytes)
-        screen_height = uint32_t(std::min<size_t>(
-            var_info.yres, (fb_memory_length - start - row_bytes) / line_length + 1));
-    visible = fb_memory + (start < fb_memory_length ? start : 0);
+    const FbArea area = fb_area_of(fix_info, var_info, fb_memory, fb_memory_length);
+    visible = area.start;
+    line_length = area.line_length;
+    screen_width = area.width;
+    screen_height = area.height;
 }
 
 [[noreturn]] static void fb_fail(const char* message, int status)

@@ -25,6 +25,8 @@ static size_t device_memory_length;
 static int colours_fd = -1; // set while saved_colours holds the console's colours
 static FbColourMap saved_colours;
 static volatile sig_atomic_t cursor_hidden;
+static int mode_fd = -1; // set while saved_mode holds the console's mode
+static fb_var_screeninfo saved_mode;
 
 // Fatal signals, and the ones that end the show through the driver's own handlers.
 static constexpr std::array ending_signals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGSEGV,
@@ -71,6 +73,11 @@ static void fb_console_on_acquire(int)
 // Only calls that are safe in a signal handler: ioctl and write.
 static void fb_console_restore()
 {
+    if (mode_fd >= 0) {
+        saved_mode.activate = FB_ACTIVATE_NOW;
+        fb_device_ioctl(mode_fd, FBIOPUT_VSCREENINFO, &saved_mode);
+        mode_fd = -1;
+    }
     if (colours_fd >= 0) {
         fb_colour_map_put(colours_fd, &saved_colours);
         colours_fd = -1;
@@ -233,6 +240,12 @@ int fb_console_save_colours(int fb_fd)
     if (fb_device_ioctl(fb_fd, FBIOGETCMAP, &c) != 0) return -1;
     colours_fd = fb_fd;
     return 0;
+}
+
+void fb_console_save_mode(int fb_fd, const fb_var_screeninfo& mode)
+{
+    saved_mode = mode;
+    mode_fd = fb_fd;
 }
 
 void fb_console_hide_cursor()

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include <linux/fb.h>
+
 enum FbConsoleState : int {
     FB_CONSOLE_ACTIVE = 1,
     FB_CONSOLE_RELEASED = 2,
@@ -44,9 +46,13 @@ int fb_console_save_colours(int fb_fd);
 // FBIOPUTCMAP of all 256 entries; -1 on failure.
 int fb_colour_map_put(int fb_fd, FbColourMap* map);
 
+// Keeps the device's mode for giving back, before a program changes it.
+void fb_console_save_mode(int fb_fd, const fb_var_screeninfo& mode);
+
 // Hides the text cursor ("\033[?1c\n" on standard output); giving back shows it again.
 void fb_console_hide_cursor();
 
 // Gives back whatever was taken: a pending release is granted, automatic switching, the saved
-// colours and the cursor return, the signal handlers are put back. Safe when nothing was taken.
+// mode, colours and the cursor return, the signal handlers are put back. Safe when nothing was
+// taken.
 void fb_console_give_back();
