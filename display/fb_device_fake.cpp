@@ -14,6 +14,7 @@ static constexpr int FAKE_FB_FD = 100;
 static constexpr size_t GUARD_BYTES = 4096;
 static constexpr uint8_t GUARD_VALUE = 0xEE;
 static FbFakeDevice device;
+static fb_var_screeninfo reset_mode; // the device always takes back the mode it started in
 
 FbFakeDevice& fb_fake()
 {
@@ -41,14 +42,16 @@ static void fb_fake_set_mode(uint32_t width, uint32_t height, uint32_t bits, uin
     }
 }
 
-void fb_fake_reset(uint32_t width, uint32_t height, uint32_t bits, uint32_t line_length)
+void fb_fake_reset(uint32_t width, uint32_t height, uint32_t bits, uint32_t line_length,
+                   uint32_t memory_length)
 {
     device = FbFakeDevice{};
     std::strcpy(device.fix.id, "Fake FB");
     device.fix.type = FB_TYPE_PACKED_PIXELS;
     fb_fake_set_mode(width, height, bits, line_length);
-    device.fix.smem_len = device.fix.line_length * height;
+    device.fix.smem_len = memory_length != 0 ? memory_length : device.fix.line_length * height;
     device.memory.assign(device.fix.smem_len + GUARD_BYTES, GUARD_VALUE);
+    reset_mode = device.var;
 }
 
 uint32_t fb_fake_pixel(uint32_t x, uint32_t y)
@@ -116,6 +119,12 @@ static int fb_fake_put_mode(fb_var_screeninfo* wanted)
         *wanted = device.var; // as vesafb: accepted, nothing changes
         return 0;
     }
+    if (wanted->xres == reset_mode.xres && wanted->yres == reset_mode.yres &&
+        wanted->bits_per_pixel == reset_mode.bits_per_pixel) {
+        if ((wanted->activate & FB_ACTIVATE_MASK) != FB_ACTIVATE_TEST)
+            fb_fake_set_mode(wanted->xres, wanted->yres, wanted->bits_per_pixel, 0);
+        return 0;
+    }
     for (auto [w, h] : device.modes) {
         if (wanted->xres != w || wanted->yres != h || wanted->bits_per_pixel != 8) continue;
         if ((wanted->activate & FB_ACTIVATE_MASK) != FB_ACTIVATE_TEST) {
@@ -134,6 +143,10 @@ int fb_device_ioctl(int fd, unsigned long request, void* arg)
     if (request == VT_RELDISP) value = reinterpret_cast<long>(arg);
     if (request == FBIOPUTCMAP) value = static_cast<fb_cmap*>(arg)->red[255];
     device.requests.push_back({fd, request, value});
+    if (device.log && request == FBIOPUT_VSCREENINFO) {
+        const auto* mode = static_cast<fb_var_screeninfo*>(arg);
+        std::fprintf(stderr, "fake FBIOPUT_VSCREENINFO %ux%u\n", mode->xres, mode->yres);
+    }
     if (device.log && (request == VT_SETMODE || request == VT_RELDISP || request == FBIOPUTCMAP))
         std::fprintf(stderr, "fake %s %ld\n",
                      request == VT_SETMODE   ? "VT_SETMODE"

@@ -36,9 +36,11 @@ struct FbFakeDevice {
 };
 
 // The one device. fb_fake_reset gives a fresh one in the given mode: 8 bits are pseudo-colour,
-// 16 bits 5-6-5 and 32 bits 8-8-8 true colour; line_length 0 means width x bytes per pixel.
+// 16 bits 5-6-5 and 32 bits 8-8-8 true colour; line_length 0 means width x bytes per pixel,
+// memory_length 0 one screen.
 FbFakeDevice& fb_fake();
-void fb_fake_reset(uint32_t width, uint32_t height, uint32_t bits, uint32_t line_length = 0);
+void fb_fake_reset(uint32_t width, uint32_t height, uint32_t bits, uint32_t line_length = 0,
+                   uint32_t memory_length = 0);
 // The pixel at (x, y) of the visible area, as stored (1, 2 or 4 bytes).
 uint32_t fb_fake_pixel(uint32_t x, uint32_t y);
 int fb_fake_count(unsigned long request);

@@ -2,9 +2,11 @@
 """Checks a qemu screenshot (PNG, 8-bit RGB) of the console tests.
   checkshot.py SHOT probe WxH LEFT TOP WIDTH HEIGHT
       the console probe's picture fills the rectangle (its blocks in their colours) and the
-      screen is WxH; outside the rectangle the screen is black
+      screen is WxH; outside the rectangle the screen shows index 0
   checkshot.py SHOT console
       the console's own colours are back: bright yellow and grey text in the top line
+  checkshot.py SHOT size WxH
+      the screen has that size
   checkshot.py SHOT lit
       at least 1% of the screen is not black (a scene is showing)
 Prints what is wrong and exits 1, or prints 'ok ...'."""
@@ -74,14 +76,19 @@ def main():
                     want = probe_colour(bx + 16 * by)
                     if not near(px(x, y), want):
                         bad.append('block %d,%d at %d,%d is %s, want %s' % (bx, by, x, y, px(x, y), want))
+            # Unused screen memory holds index 0: black, or the probe's colour 0 where the
+            # palette is the device's colour map.
             for x, y in ((left - 1, top), (left, top - 1), (left + width, top), (left, top + height)):
-                if 0 <= x < w and 0 <= y < h and px(x, y) != (0, 0, 0):
+                if 0 <= x < w and 0 <= y < h and px(x, y) != (0, 0, 0) and not near(px(x, y), probe_colour(0)):
                     bad.append('outside the picture at %d,%d: %s' % (x, y, px(x, y)))
     elif what == 'console':
         top_line = [px(x, y) for y in range(16) for x in range(w)]
         for name, want in (('yellow', (255, 255, 85)), ('grey', (170, 170, 170))):
             if not any(near(p, want, 16) for p in top_line):
                 bad.append('no %s text %s in the top line' % (name, want))
+    elif what == 'size':
+        if sys.argv[3] != '%dx%d' % (w, h):
+            bad.append('screen %dx%d, want %s' % (w, h, sys.argv[3]))
     elif what == 'lit':
         lit = sum(1 for y in range(0, h, 4) for x in range(0, w, 4) if px(x, y) != (0, 0, 0))
         if lit * 100 < (h // 4) * (w // 4):

@@ -11,6 +11,12 @@ mkdir -p "$work"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() { python3 "$here/checkshot.py" "$out/shot-$1.png" "${@:2}" || fail "shot $1: ${*:2}"; }
+# The show is on the screen in one of the shots (a scene may be fading or just starting).
+lit() {
+    local t
+    for t in "$@"; do python3 "$here/checkshot.py" "$out/shot-$t.png" lit >/dev/null && return; done
+    fail "no scene visible in the shots at $*"
+}
 shows() { grep -qF -- "$2" "$out/$1" || fail "$1 lacks '$2'"; }
 status() { [ "$(cat "$out/exit" 2>/dev/null)" = "$1" ] || fail "exit status $(cat "$out/exit" 2>/dev/null), want $1"; }
 run() { "$here/qemu_run.sh" -k "$kdir" "$@"; }
@@ -67,11 +73,41 @@ fb_show_sigterm | fb_show_sigsegv)
     # The show, ended by a signal mid-scene: the console is back with its colours.
     signal=TERM want=143
     [ "$case" = fb_show_sigsegv ] && signal=SEGV want=139
-    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 3)" 4 5:kill:$signal
+    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 3)" 2.5 4 5:kill:$signal
     status $want
-    check 4 lit
+    lit 2.5 4
     check end console
     shows screen.txt "Choose a display mode:"
+    ;;
+svga_vesa_menu)
+    # vesafb cannot switch modes: the menu offers what fits on 640x480, shown centred.
+    run "$out" "$prog" "$(answers 2 3)" 0.8 2
+    status 0
+    shows text-0.8.txt " 1. 320x200 / 256 colors -> fast but wrong"
+    shows text-0.8.txt " 5. 640x480 / 256 colors -> the slowest"
+    grep -q "800x600" "$out/text-0.8.txt" && fail "800x600 offered on a 640x480 screen"
+    shows text-0.8.txt "Width: 320  Height: 240  Colors: 256"
+    check 2 probe 640x480 160 120 320 240
+    check end console
+    ;;
+svga_cirrus_switch)
+    # cirrusfb switches to a real 320x240 mode; away and back; 640x480 again at the end.
+    run -d cirrusfb "$out" "$prog" "$(answers 2 7)" 2 2.5:key:alt-f2 3.5 4.5:key:alt-f1 5.5
+    status 0
+    check 2 probe 320x240 0 0 320 240
+    grep -q '^VANTOR TEXT 3.5 .*active=tty2' "$out/channel.log" || fail "tty2 not active at 3.5 s"
+    check 5.5 probe 320x240 0 0 320 240
+    check end console
+    check end size 640x480
+    ;;
+svga_show_sigterm)
+    # The show in 800x600 through the stand-in, ended by SIGTERM mid-scene.
+    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 6)" 2.5 4 5:kill:TERM
+    status 143
+    lit 2.5 4
+    check 4 size 800x600
+    check end console
+    check end size 640x480
     ;;
 *)
     echo "unknown case $case"
