@@ -135,11 +135,16 @@ static void fb_console_on_ending_signal(int signo, siginfo_t* info, void* contex
 
 static void fb_console_install_handlers()
 {
-    struct sigaction action = {};
-    action.sa_sigaction = fb_console_on_ending_signal;
-    action.sa_flags = SA_SIGINFO;
-    sigemptyset(&action.sa_mask);
-    for (int s : ending_signals) sigaction(s, &action, &previous_actions[s]);
+    if (handlers_installed) return;
+    for (int s : ending_signals) {
+        sigaction(s, nullptr, &previous_actions[s]);
+        struct sigaction action = {};
+        action.sa_sigaction = fb_console_on_ending_signal;
+        action.sa_flags = SA_SIGINFO;
+        // The handler we chain to keeps the signals it blocks.
+        action.sa_mask = previous_actions[s].sa_mask;
+        sigaction(s, &action, nullptr);
+    }
     handlers_installed = true;
 }
 
