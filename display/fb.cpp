@@ -156,6 +156,7 @@ void display_open(int, char**, const char*, int width, int height)
             std::printf("ERROR: ioctl(FBIOPUTCMAP) !\n");
     }
     fb_console_hide_cursor();
+    fb_console_graphics();
     const timespec settle{0, 200000000};
     nanosleep(&settle, nullptr);
     std::memset(fb_memory, 0, fb_memory_length);

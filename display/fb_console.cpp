@@ -3,6 +3,7 @@
 #include "display/fb_device.h"
 
 #include <linux/fb.h>
+#include <linux/kd.h>
 #include <linux/vt.h>
 #include <unistd.h>
 
@@ -25,6 +26,7 @@ static size_t device_memory_length;
 static int colours_fd = -1; // set while saved_colours holds the console's colours
 static FbColourMap saved_colours;
 static volatile sig_atomic_t cursor_hidden;
+static volatile sig_atomic_t graphics_mode;
 static int mode_fd = -1; // set while saved_mode holds the console's mode
 static fb_var_screeninfo saved_mode;
 
@@ -70,9 +72,15 @@ static void fb_console_on_acquire(int)
     console_state = FB_CONSOLE_ACTIVE;
 }
 
-// Only calls that are safe in a signal handler: ioctl and write.
+// Only calls that are safe in a signal handler: ioctl and write. Text mode comes first: the
+// console remembers the mode it last drew in and would set it again over a mode put back
+// while it was not drawing.
 static void fb_console_restore()
 {
+    if (graphics_mode) {
+        fb_device_ioctl(tty_fd, KDSETMODE, reinterpret_cast<void*>(KD_TEXT));
+        graphics_mode = 0;
+    }
     if (mode_fd >= 0) {
         saved_mode.activate = FB_ACTIVATE_NOW;
         fb_device_ioctl(mode_fd, FBIOPUT_VSCREENINFO, &saved_mode);
@@ -258,6 +266,12 @@ void fb_console_hide_cursor()
     std::printf("\033[?1c\n");
     std::fflush(stdout);
     cursor_hidden = 1;
+}
+
+void fb_console_graphics()
+{
+    if (fb_device_ioctl(tty_fd, KDSETMODE, reinterpret_cast<void*>(KD_GRAPHICS)) == 0)
+        graphics_mode = 1;
 }
 
 void fb_console_give_back()

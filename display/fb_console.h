@@ -52,7 +52,11 @@ void fb_console_save_mode(int fb_fd, const fb_var_screeninfo& mode);
 // Hides the text cursor ("\033[?1c\n" on standard output); giving back shows it again.
 void fb_console_hide_cursor();
 
+// Stops the console drawing its text and blinking cursor over the picture (KD_GRAPHICS);
+// giving back puts it into text mode again, which redraws its text.
+void fb_console_graphics();
+
 // Gives back whatever was taken: a pending release is granted, automatic switching, the saved
-// mode, colours and the cursor return, the signal handlers are put back. Safe when nothing was
-// taken.
+// mode, colours, text mode and the cursor return, the signal handlers are put back. Safe when
+// nothing was taken.
 void fb_console_give_back();

@@ -2,6 +2,7 @@
 
 #include "display/fb_device.h"
 
+#include <linux/kd.h>
 #include <linux/vt.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
@@ -140,17 +141,19 @@ int fb_device_ioctl(int fd, unsigned long request, void* arg)
 {
     long value = 0;
     if (request == VT_SETMODE) value = static_cast<vt_mode*>(arg)->mode;
-    if (request == VT_RELDISP) value = reinterpret_cast<long>(arg);
+    if (request == VT_RELDISP || request == KDSETMODE) value = reinterpret_cast<long>(arg);
     if (request == FBIOPUTCMAP) value = static_cast<fb_cmap*>(arg)->red[255];
     device.requests.push_back({fd, request, value});
     if (device.log && request == FBIOPUT_VSCREENINFO) {
         const auto* mode = static_cast<fb_var_screeninfo*>(arg);
         std::fprintf(stderr, "fake FBIOPUT_VSCREENINFO %ux%u\n", mode->xres, mode->yres);
     }
-    if (device.log && (request == VT_SETMODE || request == VT_RELDISP || request == FBIOPUTCMAP))
+    if (device.log && (request == VT_SETMODE || request == VT_RELDISP || request == FBIOPUTCMAP ||
+                       request == KDSETMODE))
         std::fprintf(stderr, "fake %s %ld\n",
                      request == VT_SETMODE   ? "VT_SETMODE"
                      : request == VT_RELDISP ? "VT_RELDISP"
+                     : request == KDSETMODE  ? "KDSETMODE"
                                              : "FBIOPUTCMAP",
                      value);
     if (request == device.failing_request) return errno = EIO, -1;
@@ -159,6 +162,7 @@ int fb_device_ioctl(int fd, unsigned long request, void* arg)
     switch (request) {
     case VT_SETMODE:
     case VT_RELDISP:
+    case KDSETMODE:
         return on_tty ? 0 : (errno = ENOTTY, -1);
     }
     if (fd != FAKE_FB_FD || !device.open) return errno = EBADF, -1;

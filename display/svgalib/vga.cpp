@@ -230,6 +230,7 @@ int vga_setmode(int mode)
     if (pseudo_colour) fb_console_save_colours(fb_fd);
     vga_put_colours();
     fb_console_hide_cursor();
+    fb_console_graphics();
     std::memset(fb_memory, 0, fb_memory_length);
     fb_console_set_memory(fb_memory, fb_memory_length);
     clock_gettime(CLOCK_MONOTONIC, &last_retrace);

@@ -6,6 +6,7 @@
 #include "driver/signals.h"
 
 #include <gtest/gtest.h>
+#include <linux/kd.h>
 #include <linux/vt.h>
 #include <unistd.h>
 
@@ -185,7 +186,11 @@ TEST_F(Fb, ColourMapIsTheProgramsWhileOpenAndTheConsolesAfter)
     EXPECT_EQ(fb_fake().colours.green[200], 200 << 8) << "visible without a present";
     display_close();
     EXPECT_EQ(fb_fake().colours.red[7], 0x1234 + 7);
-    // Automatic switching is back and the device is let go.
+    // Text mode and automatic switching are back, and the device is let go.
+    std::vector<long> text_modes;
+    for (const FbFakeRequest& r : fb_fake().requests)
+        if (r.request == KDSETMODE) text_modes.push_back(r.value);
+    EXPECT_EQ(text_modes, (std::vector<long>{KD_GRAPHICS, KD_TEXT}));
     EXPECT_EQ(fb_fake().requests.back().request, unsigned(VT_SETMODE));
     EXPECT_EQ(fb_fake().requests.back().value, VT_AUTO);
     EXPECT_FALSE(fb_fake().open);
@@ -229,7 +234,7 @@ TEST_F(Fb, SwitchingAwayStopsDrawingAndTheColoursComeBack)
 // driver's handlers too, when a second signal does not wait for the next frame.
 TEST(FbSignals, ConsoleIsGivenBackBeforeTheProcessEnds)
 {
-    const char* restored = "fake FBIOPUTCMAP 4660.*fake VT_SETMODE 0.*\\[\\?0c";
+    const char* restored = "fake KDSETMODE 0.*fake FBIOPUTCMAP 4660.*fake VT_SETMODE 0.*\\[\\?0c";
     auto run = [](int signo, bool driver_handlers, int times) {
         dup2(STDERR_FILENO, STDOUT_FILENO);
         if (driver_handlers) demo_signals_install();

@@ -155,7 +155,8 @@ TEST(Svga, FatalSignalGivesBackModeColoursAndSwitching)
         raise(SIGSEGV);
     };
     EXPECT_EXIT(run(), ::testing::KilledBySignal(SIGSEGV),
-                "fake FBIOPUT_VSCREENINFO 640x480.*fake FBIOPUTCMAP.*fake VT_SETMODE 0.*\\[\\?0c");
+                "fake KDSETMODE 0.*fake FBIOPUT_VSCREENINFO 640x480.*fake FBIOPUTCMAP.*fake "
+                "VT_SETMODE 0.*\\[\\?0c");
 }
 
 TEST(Svga, FailuresEndWithTheirMessageAndStatus)
