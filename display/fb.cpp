@@ -34,10 +34,7 @@ static fb_var_screeninfo var_info;
 static uint8_t* fb_memory; // the whole mapping, smem_len bytes
 static size_t fb_memory_length;
 
-// The visible area as it is addressed (see fb_area.h).
-static uint8_t* visible;
-static size_t line_length;
-static uint32_t screen_width, screen_height;
+static FbArea area; // the visible area as it is addressed, clipped to the mapping
 static int bytes_per_pixel;
 
 static int layout = 1;
@@ -62,15 +59,6 @@ static const char* fb_visual_name(uint32_t visual)
         "direct color readonly",
     };
     return visual < std::size(names) ? names[visual] : nullptr;
-}
-
-static void fb_locate_visible_area()
-{
-    const FbArea area = fb_area_of(fix_info, var_info, fb_memory, fb_memory_length);
-    visible = area.start;
-    line_length = area.line_length;
-    screen_width = area.width;
-    screen_height = area.height;
 }
 
 [[noreturn]] static void fb_fail(const char* message, int status)
@@ -117,15 +105,15 @@ static void fb_report_and_check_display()
                 "COLOR (16 & 32 bit) or\n"
                 "       PSEUDO COLOR (8 bit) displays!\n",
                 250);
-    fb_locate_visible_area();
+    area = fb_area_of(fix_info, var_info, fb_memory, fb_memory_length);
     // Nothing of the visible area lies inside the memory the device lets us map.
-    if (screen_height == 0) fb_fail("ERROR: can't exec mmap!\n", 251);
+    if (area.height == 0) fb_fail("ERROR: can't exec mmap!\n", 251);
 }
 
 // The answer, corrected to what the screen can hold.
 static int fb_correct_layout(int answer, uint32_t w, uint32_t h)
 {
-    const uint32_t W = screen_width, H = screen_height;
+    const uint32_t W = area.width, H = area.height;
     int chosen = answer;
     if (W < w || H < h) chosen = 3;
     if (chosen == 2 && (W < 2 * w || H < 2 * h)) chosen = 3;
@@ -144,7 +132,7 @@ void display_open(int, char**, const char*, int width, int height)
     fb_report_and_check_display();
 
     layout = fb_correct_layout(ask_number(MODE_PROMPT, 1, 3), frame_width, frame_height);
-    if (layout == 3 && image_create(&screen_image, screen_width, screen_height) != 0) {
+    if (layout == 3 && image_create(&screen_image, area.width, area.height) != 0) {
         display_close();
         fb_fail("Cann't allocate image!\n", 250);
     }
@@ -189,13 +177,13 @@ static void fb_put(const uint8_t* pixels, uint32_t columns, uint32_t rows, uint8
     const std::span<const uint8_t> src(pixels, size_t(columns) * rows);
     if (pseudo_colour && scale == 1) {
         for (uint32_t y = 0; y < rows; y++)
-            std::memcpy(dst + y * line_length, &src[size_t(y) * columns], columns);
+            std::memcpy(dst + y * area.line_length, &src[size_t(y) * columns], columns);
     } else if (pseudo_colour) {
-        x11_convert(src, columns, rows, x11_identity_table, dst, line_length, scale);
+        x11_convert(src, columns, rows, x11_identity_table, dst, area.line_length, scale);
     } else if (bytes_per_pixel == 2) {
-        x11_convert(src, columns, rows, lookup16, dst, line_length, scale);
+        x11_convert(src, columns, rows, lookup16, dst, area.line_length, scale);
     } else {
-        x11_convert(src, columns, rows, lookup32, dst, line_length, scale);
+        x11_convert(src, columns, rows, lookup32, dst, area.line_length, scale);
     }
 }
 
@@ -212,14 +200,14 @@ void display_present(const Image* frame)
     const uint32_t w = frame->width, h = frame->height;
     const size_t bpp = size_t(bytes_per_pixel);
     if (layout == 3) {
-        image_blit_scaled(screen_image, 0, 0, int32_t(screen_width), int32_t(screen_height), frame,
-                          0, 0, int32_t(w), int32_t(h), 0, 0);
-        fb_put(screen_image->pixels, screen_width, screen_height, visible, 1);
+        image_blit_scaled(screen_image, 0, 0, int32_t(area.width), int32_t(area.height), frame, 0,
+                          0, int32_t(w), int32_t(h), 0, 0);
+        fb_put(screen_image->pixels, area.width, area.height, area.start, 1);
     } else {
         const uint32_t scale = uint32_t(layout);
-        const uint32_t left = (screen_width - scale * w) / 2;
-        const uint32_t top = (screen_height - scale * h) / 2;
-        fb_put(frame->pixels, w, h, visible + top * line_length + left * bpp, int(scale));
+        const uint32_t left = (area.width - scale * w) / 2;
+        const uint32_t top = (area.height - scale * h) / 2;
+        fb_put(frame->pixels, w, h, area.start + top * area.line_length + left * bpp, int(scale));
     }
     fb_console_end_draw();
 }
