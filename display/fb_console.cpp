@@ -72,15 +72,10 @@ static void fb_console_on_acquire(int)
     console_state = FB_CONSOLE_ACTIVE;
 }
 
-// Only calls that are safe in a signal handler: ioctl and write. Text mode comes first: the
-// console remembers the mode it last drew in and would set it again over a mode put back
-// while it was not drawing.
+// Only calls that are safe in a signal handler: ioctl and write. The mode goes back while the
+// console is still in graphics mode, so that text mode finds the size it had and redraws.
 static void fb_console_restore()
 {
-    if (graphics_mode) {
-        fb_device_ioctl(tty_fd, KDSETMODE, reinterpret_cast<void*>(KD_TEXT));
-        graphics_mode = 0;
-    }
     if (mode_fd >= 0) {
         saved_mode.activate = FB_ACTIVATE_NOW;
         fb_device_ioctl(mode_fd, FBIOPUT_VSCREENINFO, &saved_mode);
@@ -89,6 +84,10 @@ static void fb_console_restore()
     if (colours_fd >= 0) {
         fb_colour_map_put(colours_fd, &saved_colours);
         colours_fd = -1;
+    }
+    if (graphics_mode) {
+        fb_device_ioctl(tty_fd, KDSETMODE, reinterpret_cast<void*>(KD_TEXT));
+        graphics_mode = 0;
     }
     if (switching_taken) {
         if (console_state == FB_CONSOLE_RELEASE_REQUESTED) fb_console_grant_release();

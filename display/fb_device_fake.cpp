@@ -22,7 +22,7 @@ FbFakeDevice& fb_fake()
     return device;
 }
 
-static void fb_fake_set_mode(uint32_t width, uint32_t height, uint32_t bits, uint32_t line)
+void fb_fake_set_mode(uint32_t width, uint32_t height, uint32_t bits, uint32_t line)
 {
     const uint32_t bpp = bits / 8;
     device.var.xres = device.var.xres_virtual = width;

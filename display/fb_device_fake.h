@@ -41,6 +41,8 @@ struct FbFakeDevice {
 FbFakeDevice& fb_fake();
 void fb_fake_reset(uint32_t width, uint32_t height, uint32_t bits, uint32_t line_length = 0,
                    uint32_t memory_length = 0);
+// Another console sets its own mode (the memory stays as it is).
+void fb_fake_set_mode(uint32_t width, uint32_t height, uint32_t bits, uint32_t line_length = 0);
 // The pixel at (x, y) of the visible area, as stored (1, 2 or 4 bytes).
 uint32_t fb_fake_pixel(uint32_t x, uint32_t y);
 int fb_fake_count(unsigned long request);

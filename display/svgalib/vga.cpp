@@ -54,6 +54,9 @@ size_t fb_memory_length;
 FbArea area;
 
 int current_mode = TEXT;
+bool mode_switched; // the device was switched to mode_var
+bool mode_lost;     // ... and another console has set its own mode since
+fb_var_screeninfo mode_var;
 int mode_width, mode_height;
 uint8_t* graphics_memory; // mode_width x mode_height palette indices
 uint32_t left, top;       // where the mode's picture sits on the screen
@@ -132,6 +135,19 @@ void vga_put_colours()
     }
 }
 
+bool vga_reapply_mode()
+{
+    mode_var.activate = FB_ACTIVATE_NOW;
+    fb_device_ioctl(fb_fd, FBIOPUT_VSCREENINFO, &mode_var);
+    if (!vga_read_device()) return false;
+    fb_console_set_memory(fb_memory, fb_memory_length);
+    area = fb_area_of(fix_info, var_info, fb_memory, fb_memory_length);
+    if (area.width < uint32_t(mode_width) || area.height < uint32_t(mode_height)) return false;
+    mode_lost = false;
+    vga_put_colours();
+    return true;
+}
+
 // Back to the console as it was: mode, colours, cursor, switching.
 void vga_text_mode()
 {
@@ -195,10 +211,13 @@ int vga_setmode(int mode)
     const uint32_t w = uint32_t(m->width), h = uint32_t(m->height);
     const bool already =
         original_var.xres == w && original_var.yres == h && original_var.bits_per_pixel == 8;
+    // In graphics mode before the switch: the console keeps its text and size for the way back
+    // instead of cutting its lines to the mode's width.
+    fb_console_graphics();
+    mode_switched = mode_lost = false;
     if (!already) {
         fb_console_save_mode(fb_fd, original_var);
-        fb_var_screeninfo result;
-        vga_switch(m->width, m->height, FB_ACTIVATE_NOW, &result);
+        mode_switched = vga_switch(m->width, m->height, FB_ACTIVATE_NOW, &mode_var);
         if (!vga_read_device()) {
             vga_text_mode();
             return -1;
@@ -230,7 +249,6 @@ int vga_setmode(int mode)
     if (pseudo_colour) fb_console_save_colours(fb_fd);
     vga_put_colours();
     fb_console_hide_cursor();
-    fb_console_graphics();
     std::memset(fb_memory, 0, fb_memory_length);
     fb_console_set_memory(fb_memory, fb_memory_length);
     clock_gettime(CLOCK_MONOTONIC, &last_retrace);
@@ -326,8 +344,15 @@ void vga_waitretrace(void)
 void svgalib_standin_show()
 {
     if (graphics_memory == nullptr || !fb_console_begin_draw()) return;
-    // The console loaded its own colours while it was away.
-    if (fb_console_colours_lost() && pseudo_colour) vga_put_colours();
+    // Back from another console, which has set its own mode and colours meanwhile.
+    if (fb_console_colours_lost()) {
+        mode_lost = mode_switched;
+        if (pseudo_colour) vga_put_colours();
+    }
+    if (mode_lost && !vga_reapply_mode()) {
+        fb_console_end_draw(); // nothing is drawn until the mode is ours again
+        return;
+    }
     const size_t bpp = size_t(area.bytes_per_pixel);
     uint8_t* dst = area.start + top * area.line_length + left * bpp;
     const uint32_t w = uint32_t(mode_width), h = uint32_t(mode_height);

@@ -101,6 +101,7 @@ svga_cirrus_switch)
     check 5.5 probe 320x240 0 0 320 240
     check end console
     check end size 640x480
+    shows screen.txt " 6. 800x600 / 256 colors -> snail" # the console's lines kept whole
     ;;
 svga_show_sigterm)
     # The show in 800x600 through the stand-in, ended by SIGTERM mid-scene.

@@ -234,7 +234,7 @@ TEST_F(Fb, SwitchingAwayStopsDrawingAndTheColoursComeBack)
 // driver's handlers too, when a second signal does not wait for the next frame.
 TEST(FbSignals, ConsoleIsGivenBackBeforeTheProcessEnds)
 {
-    const char* restored = "fake KDSETMODE 0.*fake FBIOPUTCMAP 4660.*fake VT_SETMODE 0.*\\[\\?0c";
+    const char* restored = "fake FBIOPUTCMAP 4660.*fake KDSETMODE 0.*fake VT_SETMODE 0.*\\[\\?0c";
     auto run = [](int signo, bool driver_handlers, int times) {
         dup2(STDERR_FILENO, STDOUT_FILENO);
         if (driver_handlers) demo_signals_install();

@@ -80,6 +80,14 @@ TEST(Svga, MenuListsOnlyTheModesTheDeviceOffersAndTheAnswerSwitchesToIt)
         EXPECT_EQ(fb_fake_pixel(639, 479), pixels[320 * 240 - 1]);
         EXPECT_EQ(fb_fake_pixel(0, 0), pixels[0]);
 
+        // Away to a console that sets its own mode, and back: the mode is ours again.
+        raise(SIGUSR1);
+        fb_fake_set_mode(200, 150, 8);
+        raise(SIGUSR2);
+        display_present(&frame);
+        EXPECT_EQ(fb_fake().var.xres, 640u);
+        EXPECT_EQ(fb_fake_pixel(639, 479), pixels[320 * 240 - 1]);
+
         // Text mode gives back the console's mode and switching.
         fb_fake().log = false;
         display_close();
@@ -155,7 +163,7 @@ TEST(Svga, FatalSignalGivesBackModeColoursAndSwitching)
         raise(SIGSEGV);
     };
     EXPECT_EXIT(run(), ::testing::KilledBySignal(SIGSEGV),
-                "fake KDSETMODE 0.*fake FBIOPUT_VSCREENINFO 640x480.*fake FBIOPUTCMAP.*fake "
+                "fake FBIOPUT_VSCREENINFO 640x480.*fake FBIOPUTCMAP.*fake KDSETMODE 0.*fake "
                 "VT_SETMODE 0.*\\[\\?0c");
 }
 
