@@ -75,9 +75,9 @@ fb_show_sigterm | fb_show_sigsegv)
     # The show, ended by a signal mid-scene: the console is back with its colours.
     signal=TERM want=143
     [ "$case" = fb_show_sigsegv ] && signal=SEGV want=139
-    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 3)" 2.5 4 5:kill:$signal
+    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 3)" 2.5 4 6 7:kill:$signal
     status $want
-    lit 2.5 4
+    lit 2.5 4 6
     check end console
     shows screen.txt "Choose a display mode:"
     ;;
@@ -105,10 +105,10 @@ svga_cirrus_switch)
     ;;
 svga_show_sigterm)
     # The show in 800x600 through the stand-in, ended by SIGTERM mid-scene.
-    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 6)" 2.5 4 5:kill:TERM
+    run -d cirrusfb -D "$show" "$out" "$prog" "$(answers 0 6)" 2.5 4 6 7:kill:TERM
     status 143
-    lit 2.5 4
-    check 4 size 800x600
+    lit 2.5 4 6
+    check 6 size 800x600
     check end console
     check end size 640x480
     ;;
