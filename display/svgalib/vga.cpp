@@ -214,6 +214,8 @@ int vga_setmode(int mode)
     // In graphics mode before the switch: the console keeps its text and size for the way back
     // instead of cutting its lines to the mode's width.
     fb_console_graphics();
+    // The console's colours, kept for the way back, as they are before any switch.
+    if (original_fix.visual == FB_VISUAL_PSEUDOCOLOR) fb_console_save_colours(fb_fd);
     mode_switched = mode_lost = false;
     if (!already) {
         fb_console_save_mode(fb_fd, original_var);
@@ -243,10 +245,9 @@ int vga_setmode(int mode)
                 {int(var_info.green.offset), int(var_info.green.length)},
                 {int(var_info.blue.offset), int(var_info.blue.length)}};
 
-    // Black colours and a cleared screen, the console's colours kept for the way back.
+    // Black colours and a cleared screen.
     std::memset(palette, 0, sizeof palette);
     colours = {};
-    if (pseudo_colour) fb_console_save_colours(fb_fd);
     vga_put_colours();
     fb_console_hide_cursor();
     std::memset(fb_memory, 0, fb_memory_length);
