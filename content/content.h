@@ -9,5 +9,12 @@ bool content_make_dir(const std::string& root, const std::string& relative);
 
 // "grafika/": title, dream, money and the five text pages. false on failure.
 bool content_write_pictures(const std::string& root);
+// "grafika/e_3dbl_2.pcx" and "grafika/e_3dbl_3.pcx": the blob's background and its environment
+// map, in one palette. false on failure.
+bool content_write_blob(const std::string& root);
+// "3d/city/": the city's textures and objects. false on failure.
+bool content_write_city(const std::string& root);
+// "3d/land/": the landscape's textures and objects. false on failure.
+bool content_write_land(const std::string& root);
 // "music/vantor6.xm". false on failure.
 bool content_write_music(const std::string& root);

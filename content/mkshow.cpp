@@ -17,6 +17,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "mkshow: cannot create %s: %s\n", root.c_str(), std::strerror(errno));
         return 1;
     }
-    const bool ok = content_write_pictures(root) && content_write_music(root);
+    const bool ok = content_write_pictures(root) && content_write_blob(root) &&
+                    content_write_city(root) && content_write_land(root) &&
+                    content_write_music(root);
     return ok ? 0 : 1;
 }

@@ -33,6 +33,11 @@ static ArchiveKind archive_kind(const char* name)
 
 const char* archive_select(const char* name)
 {
+    if (name == nullptr || *name == 0) { // no archive: files come from the tree again
+        std::free(archive_name);
+        archive_name = nullptr;
+        return nullptr;
+    }
     char* copy = strdup(name);
     if (copy == nullptr) return nullptr;
     std::free(archive_name);
@@ -84,7 +89,7 @@ static bool tar_start(TarPipe& pipe_, const char* const* args)
 static void tar_finish(TarPipe& pipe_)
 {
     std::fclose(pipe_.out);
-    // The music's SIGCHLD handler may have collected tar already; its status is not needed.
+    // The music's SIGCHLD handler reaps only the music child: tar is ours to collect.
     while (waitpid(pipe_.pid, nullptr, 0) < 0 && errno == EINTR) {
     }
 }

@@ -11,7 +11,8 @@ int file_read_all(const char* path, unsigned char** out);
 // -2: short write ("File write failure\n").
 int file_write_all(const char* path, const void* data, size_t size);
 
-// The archive that every later picture is read from; null when none is selected.
+// The archive that every later picture is read from; null when none is selected. A null or
+// empty name selects none.
 const char* archive_select(const char* name);
 const char* archive_selected();
 // Size of the member as listed by tar; 0 when absent or not an archive; -1 when the

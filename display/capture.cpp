@@ -1,8 +1,11 @@
 #include "display/capture.h"
 
+#include "display/capture_profile.h"
 #include "display/display.h"
 #include "driver/demo.h"
+#include "engine3d/pipeline.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <png.h>
@@ -83,8 +86,26 @@ static void capture_save_png(const Image* frame)
     if (!capture_write_png(path, data, w, h)) std::fprintf(stderr, "cannot write %s\n", path);
 }
 
+static void capture_count_holes(const Image* frame)
+{
+    const size_t n = size_t(frame->width) * frame->height;
+    const uint8_t sentinel = uint8_t(settings.holes_sentinel);
+    std::printf("s%02d f%04d holes %zu dropped %lld\n", segment, frame_in_segment,
+                size_t(std::count(frame->pixels, frame->pixels + n, sentinel)),
+                static_cast<long long>(render_list_dropped_faces()));
+    // Overwriting the driver's frame is this mode's whole point.
+    std::fill(frame->pixels, frame->pixels + n, sentinel);
+}
+
 void display_present(const Image* frame)
 {
+    if (settings.profile) {
+        // Nothing is converted: only the drawing is timed.
+        profile_present_begin(segment);
+        frame_in_segment++;
+        profile_present_end();
+        return;
+    }
     const size_t n = size_t(frame->width) * frame->height;
     rgb.resize(n * 3);
     for (size_t i = 0; i < n; i++)
@@ -97,6 +118,7 @@ void display_present(const Image* frame)
     const int every = settings.every > 0 ? settings.every : 1;
     if (!settings.png_dir.empty() && wanted && frame_in_segment % every == 0)
         capture_save_png(frame);
+    if (settings.holes_sentinel >= 0) capture_count_holes(frame);
     frame_in_segment++;
 }
 
@@ -108,4 +130,7 @@ void display_wait_retrace()
     frame_in_segment = 0;
 }
 
-void display_close() {}
+void display_close()
+{
+    if (settings.profile) profile_report(settings.profile == 2);
+}

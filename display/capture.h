@@ -14,9 +14,17 @@ struct CaptureSettings {
     int only_segment = -1;       // PNGs of this segment only (-1: all)
     bool print_hashes = false;   // one line per presented frame on standard output
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
+    int holes_sentinel = -1;     // 0-255: count the pixels each frame left undrawn (see below)
+    int profile = 0;             // 1: render times per scene at the end, 2: the same as JSON
 };
 
 void capture_configure(const CaptureSettings& settings);
+
+// Finding undrawn pixels: after every present the frame is filled with the sentinel index, and
+// the next present counts the pixels that still hold it, printing "sSS fFFFF holes N dropped D"
+// (D: faces the render list has lost so far). A scene that really draws the sentinel's colour
+// counts too, so a second run with another sentinel tells holes from drawn pixels.
+// The frame's own pixels are overwritten: the run shows nothing meaningful otherwise.
 
 // FNV-1a over the frame's RGB bytes: what a golden-frame test compares.
 uint64_t capture_hash(const uint8_t* rgb, size_t size);

@@ -19,7 +19,11 @@ static void capture_usage(const char* program)
                  "                  by the blank steps before them)\n"
                  "  --scale 1|2     picture size 320x240 or 640x480\n"
                  "  --hash          print 'sSS fFFFF hash' for every presented frame\n"
-                 "  --stop-after S  end the run when segment S is over\n",
+                 "  --stop-after S  end the run when segment S is over\n"
+                 "  --holes C       print the pixels each frame left undrawn, refilling\n"
+                 "                  the frame with colour index C (0-255) after each present\n"
+                 "  --profile       print each scene's render times at the end (ms)\n"
+                 "  --profile-json  the same as one JSON object\n",
                  program);
 }
 
@@ -44,6 +48,10 @@ int main(int argc, char** argv)
             s.print_hashes = true;
             continue;
         }
+        if (std::strcmp(opt, "--profile") == 0 || std::strcmp(opt, "--profile-json") == 0) {
+            s.profile = std::strcmp(opt, "--profile") == 0 ? 1 : 2;
+            continue;
+        }
         if (value == nullptr)
             ok = false;
         else if (std::strcmp(opt, "--data") == 0)
@@ -56,6 +64,8 @@ int main(int argc, char** argv)
             ok = capture_int_arg(value, 0, 1000, &s.only_segment);
         else if (std::strcmp(opt, "--scale") == 0)
             ok = capture_int_arg(value, 1, 2, &s.scale);
+        else if (std::strcmp(opt, "--holes") == 0)
+            ok = capture_int_arg(value, 0, 255, &s.holes_sentinel);
         else if (std::strcmp(opt, "--stop-after") == 0)
             ok = capture_int_arg(value, 0, 1000, &s.stop_after_segment);
         else

@@ -258,6 +258,9 @@ static int x11_image_create_shared(size_t* size)
         x11_image_destroy();
         return -4;
     }
+    // Marked for removal at once: freed by the system when the last user detaches, whatever
+    // way this process ends from here on. (The server may still attach it.)
+    shmctl(x_segment.shmid, IPC_RMID, nullptr);
     x_segment.shmaddr = x_image->data = static_cast<char*>(address);
     // The flag says how the server attaches the segment. It only reads frames from it
     // (XShmPutImage), so it gets no right to write into our memory.
@@ -270,8 +273,6 @@ static int x11_image_create_shared(size_t* size)
     XShmAttach(x_display, &x_segment);
     XSync(x_display, False);
     XSetErrorHandler(previous);
-    // Freed by the system once the last user detaches, even if the process dies.
-    shmctl(x_segment.shmid, IPC_RMID, nullptr);
     if (!attach_refused) return 0;
 
     shmdt(x_segment.shmaddr);

@@ -11,6 +11,9 @@
 int ask_number(const char* prompt, int minimum, int maximum)
 {
     for (;;) {
+        // A signal that came while nobody was reading (during the driver probe, say) ends the
+        // program here, not after the next line the user types.
+        demo_signals_check();
         std::printf("%s", prompt);
         std::fflush(stdout);
 

@@ -7,6 +7,9 @@
 #include "raster/target.h"
 #include "scenes2d/picture.h"
 #include "scenes2d/text.h"
+#include "scenes3d/blob.h"
+#include "scenes3d/city.h"
+#include "scenes3d/land.h"
 
 #include <cstdio>
 
@@ -37,8 +40,11 @@ int demo_run(int argc, char** argv, bool ask_sound)
 
     // Loading comes first, so the music starts with the first picture.
     blank_screen(frame);
+    blob_load();
     blank_screen(frame);
+    city_load();
     blank_screen(frame);
+    land_load();
     blank_screen(frame);
     text_scene_setup();
     blank_screen(frame);
@@ -50,12 +56,15 @@ int demo_run(int argc, char** argv, bool ask_sound)
     blank_screen(frame);
     text_scene_run(frame);
     blank_screen(frame);
+    city_run(frame);
     blank_screen(frame);
     picture_scene(frame, 20, 20, "grafika/dream.pcx");
     blank_screen(frame);
+    blob_run(frame);
     blank_screen(frame);
     picture_scene(frame, 20, 20, "grafika/money.pcx");
     blank_screen(frame);
+    land_run(frame);
     blank_screen(frame);
     picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
     blank_screen(frame);
@@ -65,6 +74,9 @@ int demo_run(int argc, char** argv, bool ask_sound)
     music_stop();
     sound_shutdown();
     text_scene_release();
+    blob_free();
+    land_free();
+    city_free();
     image_destroy(&frame);
     display_close();
 

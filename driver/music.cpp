@@ -96,7 +96,9 @@ static bool music_probe_driver(UWORD* accepted_mode)
     bool ok = false;
     pollfd wait_for{fds[0], POLLIN, 0};
     int ready;
-    while ((ready = poll(&wait_for, 1, MUSIC_PROBE_TIMEOUT_MS)) < 0 && errno == EINTR) {
+    // A terminating signal cuts the wait short: the user is not kept for the rest of it.
+    while ((ready = poll(&wait_for, 1, MUSIC_PROBE_TIMEOUT_MS)) < 0 && errno == EINTR &&
+           !demo_signals_caught()) {
     }
     if (ready > 0)
         ok = read(fds[0], &mode, sizeof mode) == sizeof mode;
@@ -105,6 +107,7 @@ static bool music_probe_driver(UWORD* accepted_mode)
     close(fds[0]);
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
+    demo_signals_check();
     *accepted_mode = mode;
     return ok;
 }
@@ -134,21 +137,23 @@ static void music_at_exit()
     sound_shutdown();
 }
 
-int sound_setup()
+// The output-mode question; false for no music, else md_mode is set.
+static bool sound_ask_mode()
 {
-    music_set_defaults();
     const int mode = ask_number("Choose output mode:\n0. NO music\n1. 8 bits, mono\n"
                                 "2. 8 bits, stereo\n3. 16 bits, mono\n4. 16 bits, stereo\n"
                                 "Type corresponding number : ",
                                 0, 4);
-    if (mode == 0) {
-        sound_enabled = 0;
-        return 0;
-    }
+    if (mode == 0) return false;
     md_mode = DMODE_SOFT_MUSIC;
     if (mode == 2 || mode == 4) md_mode |= DMODE_STEREO;
     if (mode >= 3) md_mode |= DMODE_16BITS;
+    return true;
+}
 
+// The device and frequency questions; false when the library offers no driver at all.
+static bool sound_ask_device()
+{
     // A second registration of the loaders makes libmikmod loop forever on its list.
     static bool registered = false;
     if (!registered) {
@@ -161,31 +166,49 @@ int sound_setup()
     const int choices = music_count_lines(list);
     std::printf("%s\n", list ? list : "");
     MikMod_free(list);
-    if (choices == 0) {
-        // A library built without drivers: nothing to choose from.
-        std::printf("MikMod Driver error!\n");
-        std::fflush(stdout);
-        return -1;
-    }
+    if (choices == 0) return false;
     md_device = UWORD(ask_number("Type corresponding number : ", 1, choices));
     md_mixfreq =
         UWORD(ask_number("Enter mixing frequency (eg. 11025,22050,44100) : ", 8000, 44100));
+    return true;
+}
 
+// Tries the chosen driver in a probe, then starts the parent's own library on the silent
+// driver: enough to check the module. false when either fails.
+static bool sound_open_device()
+{
     music_device = md_device;
     UWORD accepted = 0;
-    bool ok = music_probe_driver(&accepted);
-    if (ok) {
-        // The parent's own library runs on the silent driver: enough to check the module.
-        md_device = UWORD(MikMod_DriverFromAlias("nosound"));
-        ok = MikMod_Init("") == 0;
-    }
-    if (!ok) {
+    if (!music_probe_driver(&accepted)) return false;
+    md_device = UWORD(MikMod_DriverFromAlias("nosound"));
+    if (MikMod_Init("") != 0) return false;
+    music_mode = accepted;
+    return true;
+}
+
+// The child is reaped as soon as it ends, and an exit() that bypasses demo_exit still stops
+// it.
+static void sound_install_handlers()
+{
+    struct sigaction reap = {};
+    reap.sa_handler = reap_children;
+    reap.sa_mask = music_guarded_signals();
+    reap.sa_flags = SA_RESTART | SA_NOCLDSTOP;
+    sigaction(SIGCHLD, &reap, nullptr);
+    static bool exit_hook_set = false;
+    if (!exit_hook_set) exit_hook_set = std::atexit(music_at_exit) == 0;
+}
+
+int sound_setup()
+{
+    music_set_defaults();
+    sound_enabled = 0;
+    if (!sound_ask_mode()) return 0;
+    if (!sound_ask_device() || !sound_open_device()) {
         std::printf("MikMod Driver error!\n");
         std::fflush(stdout);
-        sound_enabled = 0;
         return -1;
     }
-    music_mode = accepted;
     const MDRIVER* driver = MikMod_DriverByOrdinal(music_device);
     std::printf("Using %s for %d bit %s %s sound at %u Hz\n\n", driver->Name,
                 music_mode & DMODE_16BITS ? 16 : 8,
@@ -195,13 +218,7 @@ int sound_setup()
 
     sound_enabled = 1;
     music_playing = 0;
-    struct sigaction reap = {};
-    reap.sa_handler = reap_children;
-    reap.sa_mask = music_guarded_signals();
-    reap.sa_flags = SA_RESTART | SA_NOCLDSTOP;
-    sigaction(SIGCHLD, &reap, nullptr);
-    static bool exit_hook_set = false;
-    if (!exit_hook_set) exit_hook_set = std::atexit(music_at_exit) == 0;
+    sound_install_handlers();
     return 0;
 }
 

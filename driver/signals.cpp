@@ -30,6 +30,11 @@ void demo_signals_install()
     for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
 }
 
+bool demo_signals_caught()
+{
+    return demo_signal_caught != 0;
+}
+
 void demo_signals_check()
 {
     if (demo_signal_caught) demo_exit(0);

@@ -5,6 +5,8 @@
 #pragma once
 
 void demo_signals_install();
+// Whether a terminating signal has arrived: for waits that must not outlast it.
+bool demo_signals_caught();
 // At a safe point: ends the program through demo_exit when a signal has arrived.
 void demo_signals_check();
 // Last step of demo_exit: if a signal asked for the exit, re-raise it with its default

@@ -15,6 +15,10 @@ void compute_normals(Object3D* o, Pos pos, Normal normal, FaceNormal face_normal
     for (int32_t i = 0; i < o->vertex_count; i++) normal(o->vertices[i]) = Vec4{0, 0, 0, 0};
     for (int32_t i = 0; i < o->face_count; i++) {
         Face3D& f = o->faces[i];
+        if (!object_face_valid(f, o->vertex_count)) {
+            object_count_broken_face();
+            continue;
+        }
         const Vec4& p0 = pos(o->vertices[f.vertex0]);
         const Vec4& p1 = pos(o->vertices[f.vertex1]);
         const Vec4& p2 = pos(o->vertices[f.vertex2]);
@@ -93,6 +97,10 @@ void object_planar_texture(Object3D* o, Image* const* textures, int texture_inde
     auto coord = [](float c) { return std::isfinite(c) ? int32_t(c) : 0; };
     for (int32_t i = 0; i < o->face_count; i++) {
         Face3D& f = o->faces[i];
+        if (!object_face_valid(f, o->vertex_count)) {
+            object_count_broken_face();
+            continue;
+        }
         f.texture = uint8_t(texture_index);
         int32_t* uv = &f.uv.u0;
         for (int32_t v : {f.vertex0, f.vertex1, f.vertex2}) {

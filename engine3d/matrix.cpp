@@ -9,12 +9,14 @@ void matrix_diagonal(Matrix4& m, float d)
 
 void matrix_multiply(const Matrix4& a, const Matrix4& b, Matrix4& out)
 {
+    Matrix4 product; // out may be a or b: nothing is written until all is read
     for (int i = 0; i < 4; i++)
         for (int j = 0; j < 4; j++) {
             float sum = 0.0f;
             for (int k = 0; k < 4; k++) sum += b.at(i, k) * a.at(k, j);
-            out.at(i, j) = sum;
+            product.at(i, j) = sum;
         }
+    out = product;
 }
 
 // Rotation in the plane of axes p and q: (p, q) -> (c p - s q, s p + c q).

@@ -9,6 +9,18 @@ static void* object_alloc(int32_t count, size_t size)
     return std::malloc(size_t(count > 0 ? count : 1) * size);
 }
 
+static int64_t broken_faces;
+
+int64_t object_broken_faces()
+{
+    return broken_faces;
+}
+
+void object_count_broken_face()
+{
+    broken_faces++;
+}
+
 int object_create(Object3D** handle, int32_t vertex_count, int32_t face_count)
 {
     object_destroy(handle);

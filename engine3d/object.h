@@ -49,6 +49,17 @@ int object_create(Object3D** handle, int32_t vertex_count, int32_t face_count);
 // Releases the record and its arrays and sets *handle to null.
 void object_destroy(Object3D** handle);
 
+// Whether all three corners of the face are vertices of an object with that many vertices.
+inline bool object_face_valid(const Face3D& f, int32_t vertex_count)
+{
+    auto in = [vertex_count](int32_t i) { return i >= 0 && i < vertex_count; };
+    return in(f.vertex0) && in(f.vertex1) && in(f.vertex2);
+}
+// Faces that named a vertex the object does not have, skipped by the normals, the planar
+// texture coordinates and the render list since the program started.
+int64_t object_broken_faces();
+void object_count_broken_face();
+
 // Unit face normals (degenerate faces get (1, 1, 1)) and per vertex the mean of the normals
 // of its faces, from object-space positions into normal.
 void object_compute_normals(Object3D* object);

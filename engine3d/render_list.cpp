@@ -26,11 +26,6 @@ uint8_t clip_code(float v, float low, float high)
     return v < low ? CLIP_LOW : v > high ? CLIP_HIGH : CLIP_INSIDE;
 }
 
-bool corner_in(int32_t index, int32_t count)
-{
-    return index >= 0 && index < count;
-}
-
 } // namespace
 
 void render_list_reset()
@@ -75,10 +70,11 @@ void render_list_add(Object3D* object, float near, float far, float focal, int32
 
     for (int32_t j = 0; j < object->face_count; j++) {
         const Face3D& f = object->faces[j];
-        const int32_t corner[3] = {f.vertex0, f.vertex1, f.vertex2};
-        if (!corner_in(corner[0], count) || !corner_in(corner[1], count) ||
-            !corner_in(corner[2], count))
+        if (!object_face_valid(f, count)) {
+            object_count_broken_face();
             continue;
+        }
+        const int32_t corner[3] = {f.vertex0, f.vertex1, f.vertex2};
         const Vertex3D* v[3] = {&object->vertices[corner[0]], &object->vertices[corner[1]],
                                 &object->vertices[corner[2]]};
         // Wholly beyond one side plane: nothing of it can be seen.
@@ -136,8 +132,8 @@ void render_list_project(Object3D* object, float focal)
     }
     for (int32_t i = 0; i < object->face_count; i++) {
         Face3D& f = object->faces[i];
-        const int32_t n = object->vertex_count;
-        if (!corner_in(f.vertex0, n) || !corner_in(f.vertex1, n) || !corner_in(f.vertex2, n)) {
+        if (!object_face_valid(f, object->vertex_count)) {
+            object_count_broken_face();
             f.visible = 0;
             continue;
         }

@@ -69,7 +69,6 @@ int pcx_parse(const char* path, const uint8_t* file, size_t size, uint8_t** pixe
     const size_t decoded_size = line * size_t(h);
     if (decoded_size > (size - PCX_HEADER) * PCX_MAX_EXPANSION) {
         std::printf("PCX file %s was malformed", path);
-        *pixels = nullptr;
         return -4;
     }
     auto* decoded = static_cast<uint8_t*>(std::malloc(decoded_size));
@@ -80,7 +79,6 @@ int pcx_parse(const char* path, const uint8_t* file, size_t size, uint8_t** pixe
     if (!pcx_decode(file + PCX_HEADER, size - PCX_HEADER, decoded, decoded_size)) {
         std::printf("PCX file %s was malformed", path);
         std::free(decoded);
-        *pixels = nullptr;
         return -4;
     }
     if (line == size_t(w)) {
@@ -105,6 +103,7 @@ int pcx_parse(const char* path, const uint8_t* file, size_t size, uint8_t** pixe
 
 int pcx_read(const char* path, uint8_t** pixels, uint8_t* palette, int32_t* width, int32_t* height)
 {
+    if (pixels != nullptr) *pixels = nullptr; // what every failure leaves
     uint8_t* file;
     const long size = pcx_fetch(path, &file);
     if (size <= 0) {

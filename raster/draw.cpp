@@ -50,12 +50,6 @@ int32_t project_vertices(const Object3D* object, int32_t cx, int32_t cy, Shade s
     return n;
 }
 
-bool corners_valid(const Face3D& f, int32_t vertices)
-{
-    return f.vertex0 >= 0 && f.vertex0 < vertices && f.vertex1 >= 0 && f.vertex1 < vertices &&
-           f.vertex2 >= 0 && f.vertex2 < vertices;
-}
-
 // Fills the sort buffer in stored order and sorts it far to near when asked.
 int32_t collect_faces(Object3D* object, int32_t vertices, int sort)
 {
@@ -66,7 +60,7 @@ int32_t collect_faces(Object3D* object, int32_t vertices, int sort)
         e.face = &f;
         if (sort != 1) continue;
         uint32_t sum = 0;
-        if (corners_valid(f, vertices))
+        if (object_face_valid(f, vertices))
             sum = uint32_t(projected[f.vertex0].depth) + uint32_t(projected[f.vertex1].depth) +
                   uint32_t(projected[f.vertex2].depth);
         e.key = int32_t(0x8000u - sum); // the farthest face gets the smallest key
@@ -84,7 +78,7 @@ void draw_faces(Object3D* object, int32_t cx, int32_t cy, int sort, Shade shade,
     const int32_t faces = collect_faces(object, vertices, sort);
     for (int32_t i = 0; i < faces; i++) {
         const Face3D& f = *object->sort_buffer[i].face;
-        if ((f.visible == 0 && !back_faces_too) || !corners_valid(f, vertices)) continue;
+        if ((f.visible == 0 && !back_faces_too) || !object_face_valid(f, vertices)) continue;
         const ProjectedVertex& a = projected[f.vertex0];
         const ProjectedVertex& b = projected[f.vertex1];
         const ProjectedVertex& c = projected[f.vertex2];
@@ -94,10 +88,12 @@ void draw_faces(Object3D* object, int32_t cx, int32_t cy, int sort, Shade shade,
     }
 }
 
+// The fillers read size x size texels with the width as the size: a texture shorter than
+// that is left out.
 const Image* face_texture(Image* const* textures, const Face3D& f)
 {
     const Image* t = textures[f.texture];
-    return t != nullptr && t->pixels != nullptr ? t : nullptr;
+    return t != nullptr && t->pixels != nullptr && t->height >= t->width ? t : nullptr;
 }
 
 // Environment mapping: the view-space normal's x and y, from -1..1, span the texture once.

@@ -151,6 +151,13 @@ TEST_F(Archive, SelectedArchiveFeedsThePictureReader)
     EXPECT_EQ(back->width, 4u);
     EXPECT_EQ(back->pixels[3], 200);
     image_destroy(&back);
+
+    // No name, or an empty one, selects no archive.
+    EXPECT_EQ(archive_select(""), nullptr);
+    EXPECT_EQ(archive_selected(), nullptr);
+    archive_select(name.c_str());
+    EXPECT_EQ(archive_select(nullptr), nullptr);
+    EXPECT_EQ(archive_selected(), nullptr);
 }
 
 } // namespace

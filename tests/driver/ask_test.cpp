@@ -1,5 +1,7 @@
 #include "driver/ask.h"
+#include "driver/signals.h"
 
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
@@ -81,6 +83,25 @@ TEST_F(AskNumber, EndOfInputEndsTheProgram)
     EXPECT_EXIT(ask_number("Q? ", 1, 4), testing::ExitedWithCode(1), "");
     feed("4"); // a lone character at the end is no answer either
     EXPECT_EXIT(ask_number("Q? ", 1, 4), testing::ExitedWithCode(1), "");
+}
+
+// A signal that arrived before the question is asked ends the program at once, even when
+// no answer is on its way.
+TEST(AskNumberSignals, APendingSignalIsSeenBeforeTheRead)
+{
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0); // stays open and empty: a read would wait for ever
+    EXPECT_EXIT(
+        {
+            dup2(fds[0], STDIN_FILENO);
+            demo_signals_install();
+            alarm(5); // what the read would end with
+            raise(SIGTERM);
+            ask_number("Q? ", 1, 4);
+        },
+        testing::KilledBySignal(SIGTERM), "");
+    close(fds[0]);
+    close(fds[1]);
 }
 
 } // namespace

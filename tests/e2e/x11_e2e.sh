@@ -197,8 +197,14 @@ check_lost() {
     local answer=$1 what="lost connection, answer $1" err
     start_probe "$answer"
     [ -n "$window" ] || fail "$what: the probe did not get ready"
+    local program_pid
+    program_pid=$(pgrep -P "$probe_pid" | head -1)
     xkill -id "$window" >/dev/null
     stop_probe present
+    # The program's shared segment must go with it (marked for removal as soon as attached).
+    local left
+    left=$(ipcs -m -p | awk -v p="$program_pid" '$3 == p { print $1 }')
+    [ -z "$left" ] || fail "$what: shared memory segment $left left behind"
     read_text err "$work/probe.err"
     [ "$probe_status" -eq 1 ] || fail "$what: exit status $probe_status"
     [ "$err" = "$probe: connection to the X server lost"$'\n' ] ||

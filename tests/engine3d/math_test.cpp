@@ -30,6 +30,20 @@ Matrix4 sample()
     return m;
 }
 
+// The product may be written over either operand, as the city's pipe turn does.
+TEST(Matrix, MultiplyIntoAnOperand)
+{
+    Matrix4 a = sample(), b, expected;
+    matrix_rotate(b, 0.3f, -1.1f, 0.7f);
+    b.at(0, 3) = 5.0f;
+    matrix_multiply(a, b, expected);
+    Matrix4 first = a, second = b;
+    matrix_multiply(first, b, first);
+    matrix_multiply(a, second, second);
+    expect_near(first, expected, 0);
+    expect_near(second, expected, 0);
+}
+
 TEST(Matrix, MultiplyByIdentity)
 {
     Matrix4 id, out;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -160,6 +161,35 @@ TEST(Transform, FlagsInOrder)
     EXPECT_FLOAT_EQ(o->vertices[0].transformed.x, 22);
     EXPECT_FLOAT_EQ(o->faces[0].transformed_normal.x, 1);
     EXPECT_FLOAT_EQ(o->vertices[0].transformed_normal.z, 1);
+}
+
+} // namespace
+
+namespace {
+
+// A face naming a vertex the object lacks is skipped, and counted, by every stage that
+// indexes vertices through faces; the good faces around it are handled as usual.
+TEST(BrokenFaces, AreSkippedAndCountedEverywhere)
+{
+    ObjectPtr o = make_object(3, 3);
+    const Vec4 p[3] = {{0, 0, 100, 0}, {10, 0, 100, 0}, {0, 10, 100, 0}};
+    for (int i = 0; i < 3; i++) o->vertices[i].position = o->vertices[i].transformed = p[i];
+    o->faces[0].vertex0 = 0, o->faces[0].vertex1 = 1, o->faces[0].vertex2 = 2;
+    o->faces[1].vertex0 = 0, o->faces[1].vertex1 = 3, o->faces[1].vertex2 = 2; // past the end
+    o->faces[2].vertex0 = -1, o->faces[2].vertex1 = 1, o->faces[2].vertex2 = 2;
+    std::vector<uint8_t> pixels(16 * 16);
+    Image texture{16, 16, pixels.data()};
+    Image* textures[1] = {&texture};
+
+    const int64_t before = object_broken_faces();
+    object_compute_normals(o.get());
+    object_planar_texture(o.get(), textures, 0, 1.0f);
+    render_list_reset();
+    render_list_add(o.get(), 80, 5000, 400, 160, 120);
+    EXPECT_EQ(object_broken_faces() - before, 6);
+    EXPECT_EQ(render_list_get()->face_count, 1);
+    EXPECT_EQ(o->vertices[0].normal.w, 1.0f); // only the good face counts toward its corners
+    EXPECT_EQ(o->faces[0].uv.u1, 16);
 }
 
 } // namespace

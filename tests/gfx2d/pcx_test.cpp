@@ -116,6 +116,13 @@ TEST_F(PcxFile, OtherVariantsAreRejected)
 TEST_F(PcxFile, MissingAndEmptyFiles)
 {
     EXPECT_EQ(read_result(), -1);
+    uint8_t* px = reinterpret_cast<uint8_t*>(1); // every failure leaves the pointer null
+    EXPECT_EQ(pcx_read(path.c_str(), &px, nullptr, nullptr, nullptr), -1);
+    EXPECT_EQ(px, nullptr);
+    write(Bytes{0x0a, 5, 1, 8, 0, 0});
+    px = reinterpret_cast<uint8_t*>(1);
+    EXPECT_EQ(pcx_read(path.c_str(), &px, nullptr, nullptr, nullptr), -2);
+    EXPECT_EQ(px, nullptr);
     write(Bytes{});
     EXPECT_EQ(read_result(), -1);
     Image* img = reinterpret_cast<Image*>(8);

@@ -167,6 +167,21 @@ TEST(Modes, EnvmapSpansTheTextureByTheNormal)
     EXPECT_EQ(c.at(155, 115), 33); // the middle column
 }
 
+// The fillers take a texture's width for its height: one shorter than wide is never read.
+TEST(Modes, TexturesShorterThanWideAreRefused)
+{
+    Canvas c(320, 240);
+    std::vector<uint8_t> pixels(64 * 4, 7);
+    Image flat{64, 4, pixels.data()};
+    Image* list[1] = {&flat};
+    ObjectPtr o = two_layers();
+    for (int i = 0; i < 2; i++) o->faces[i].uv = {0, 0, 63, 0, 0, 63};
+    draw_object_perspective(nullptr, o.get(), 160, 120, 1, list);
+    draw_object_envmap(nullptr, o.get(), 160, 120, 1, list);
+    draw_object_textured(nullptr, o.get(), 160, 120, 1, list);
+    EXPECT_EQ(c.count(7), 0);
+}
+
 TEST(Modes, CentreMovesTheObject)
 {
     Canvas c(320, 240);

@@ -231,6 +231,15 @@ TEST(Clipping, FarOffCornersAreCutSafely)
     EXPECT_GT(c.count(1), 0);
 }
 
+TEST(Clipping, TargetRowsEndWithItsLastRow)
+{
+    std::vector<uint8_t> buf(4 * 3, 0);
+    set_render_target(buf.data(), 4, 3);
+    EXPECT_EQ(render_target.row_table[2], buf.data() + 8);
+    EXPECT_EQ(render_target.row_table[3], nullptr);
+    set_render_target(nullptr, 0, 0);
+}
+
 TEST(Clipping, TargetHeightCapsAt1024Rows)
 {
     std::vector<uint8_t> buf(4 * 1100, 0);
