@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <linux/vt.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -132,6 +133,11 @@ TEST(Svga, SwitchingAwayIsGrantedAtOnceAndTheColoursComeBack)
         display_set_palette(palette.data());
         EXPECT_EQ(fb_fake().colours.red[0], 0);
         EXPECT_EQ(fb_fake().colours.red[1], 0xFF00);
+
+        // The driver's vertical blank where it has one.
+        fb_fake().vsync = true;
+        display_wait_retrace();
+        EXPECT_EQ(fb_fake_count(FBIO_WAITFORVSYNC), 1);
 
         raise(SIGUSR1); // no picture is being written: granted in the handler
         EXPECT_EQ(fb_fake_count(VT_RELDISP), 1);
