@@ -11,12 +11,15 @@ cd build/show
 if [ -n "${DISPLAY:-}" ]; then
     exec ./vantor-x11 "$@"
 fi
+# On a text console with a framebuffer the console program can show it.
+case $(readlink -f /proc/$$/fd/1) in
+/dev/tty[0-9]*) [ -e /dev/fb0 ] && exec ./vantor-fb ;;
+esac
 cat <<'MSG'
 No X display ($DISPLAY is not set), so the X11 program can't open its window.
 The show has been built into build/show/. To watch it:
   - from a desktop session:  cd build/show && ./vantor-x11
-  - on a Linux text console with a framebuffer (/dev/fb0), once it is built:
-                             cd build/show && ./vantor-fb
-  - through SVGAlib, once it is built:  cd build/show && ./vantor-svga
+  - on a Linux text console with a framebuffer (/dev/fb0):
+                             cd build/show && ./vantor-fb    (or ./vantor-svga)
   - without any screen, frames to PNG:  cd build/show && ./vantor-capture --out frames --every 10
 MSG

@@ -12,6 +12,7 @@ test_packages=(
     xvfb x11-utils x11-apps imagemagick
     pulseaudio pulseaudio-utils openmpt123 sox ffmpeg
     tar gzip procps
+    qemu-system-x86 busybox-static cpio kmod xz-utils python3
 )
 
 wanted=("${build_packages[@]}")
@@ -21,7 +22,17 @@ missing=()
 for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The console tests boot Debian's kernel under qemu: unpacked into .cache/, never installed.
+fetch_kernel() {
+    [ "${1:-build}" = test ] || return 0
+    local top
+    top=$(cd "$(dirname "$0")/.." && pwd)
+    "$top/tests/console/kernel.sh" "$top/.cache/qemu-kernel"
+}
+if [ ${#missing[@]} -eq 0 ]; then
+    fetch_kernel "${1:-build}"
+    exit 0
+fi
 
 echo "Installing missing Debian packages: ${missing[*]}"
 sudo=()
@@ -32,3 +43,4 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
 "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
+fetch_kernel "${1:-build}"
