@@ -9,6 +9,10 @@ build=build sanitize=OFF
 if [ "${1:-}" = --sanitize ]; then
     build=build-asan sanitize=ON
     shift
+    # The console programs answer SIGSEGV, SIGBUS and SIGFPE themselves (they give the console
+    # back, then die by the signal), and the tests check that: AddressSanitizer must leave
+    # those signals to them.
+    export ASAN_OPTIONS=${ASAN_OPTIONS:-handle_segv=0:handle_sigbus=0:handle_sigfpe=0}
 fi
 
 scripts/deps.sh test
