@@ -15,14 +15,16 @@ namespace {
 // The path replayed as the scene runs it: position in world units over the camera scale.
 void city_replay(CityPlan& plan)
 {
-    double px = 0.0, py = -2000.0, pz = -2210.0;
-    for (int row = 0; row < CITY_PATH_ROWS - 1; row++)
-        for (int step = 0; step < city_path[row].frames; step++) {
-            px += city_path[row].dx, py += city_path[row].dy, pz += city_path[row].dz;
-            // World = scale (0.4, 0.4, 1) x position; the placement's turn by pi flips y and z.
-            plan.eye.push_back({0.04 * px, -0.04 * py, -0.1 * pz});
-            plan.row.push_back(row);
-        }
+    FlightCamera camera = CITY_START;
+    while (camera.row < CITY_PATH_ROWS - 1) {
+        const int row = camera.row;
+        flight_camera_advance(camera, city_path, CITY_PATH_ROWS);
+        // World = scale x position, a tenth of it in the file, where the placement's turn by
+        // pi flips y and z.
+        plan.eye.push_back({0.1 * CITY_SCALE_XY * camera.px, -0.1 * CITY_SCALE_XY * camera.py,
+                            -0.1 * CITY_SCALE_Z * camera.pz});
+        plan.row.push_back(row);
+    }
 }
 
 // The eye's track on the ground over the frames [first, last].

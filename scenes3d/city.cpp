@@ -2,6 +2,7 @@
 
 #include "engine3d/pipeline.h"
 #include "scenes3d/city_path.h"
+#include "scenes3d/flight.h"
 
 namespace {
 
@@ -22,10 +23,10 @@ constexpr FlightPlacement placement = {10.0f, PI, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 constexpr FlightRun city_flight = {
     .path = city_path,
     .rows = CITY_PATH_ROWS,
-    .start = {0.0f, -2000.0f, -2210.0f, 0.3926991f, 0.0f, 0.0f, 0, 0}, // looking down by pi/8
-    .scale_x = 0.4f,
-    .scale_y = 0.4f,
-    .scale_z = 1.0f,
+    .start = CITY_START,
+    .scale_x = CITY_SCALE_XY,
+    .scale_y = CITY_SCALE_XY,
+    .scale_z = CITY_SCALE_Z,
     .duration = 280.0,
     .view_normals = true,
     .turning_object = PIPE,

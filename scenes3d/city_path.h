@@ -2,11 +2,15 @@
 // for longer than the scene lasts.
 #pragma once
 
-#include "scenes3d/flight.h"
+#include "scenes3d/flight_path.h"
 #include "scenes3d/path_constants.h"
 
 constexpr int CITY_OBJECT_COUNT = 7;
 constexpr int CITY_PATH_ROWS = 30;
+// Where the flight starts (high above the city, looking down by pi/8) and the camera's scale:
+// world units per position unit.
+constexpr FlightCamera CITY_START = {0.0f, -2000.0f, -2210.0f, 0.3926991f, 0.0f, 0.0f, 0, 0};
+constexpr float CITY_SCALE_XY = 0.4f, CITY_SCALE_Z = 1.0f;
 
 constexpr uint32_t CITY_ALL = flight_objects(0, CITY_OBJECT_COUNT - 1);
 

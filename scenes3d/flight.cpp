@@ -24,19 +24,6 @@ void flight_bake(Object3D* object, const Matrix4& m)
 
 } // namespace
 
-const CameraStep& flight_camera_advance(FlightCamera& camera, const CameraStep* path, int rows)
-{
-    if (camera.row >= rows) camera.row = rows - 1;
-    const CameraStep& row = path[camera.row];
-    camera.px += row.dx, camera.py += row.dy, camera.pz += row.dz;
-    camera.ax += row.dax, camera.ay += row.day, camera.az += row.daz;
-    if (++camera.step == row.frames) {
-        camera.step = 0;
-        camera.row++;
-    }
-    return row;
-}
-
 static void flight_load_textures(const FlightWorld& w)
 {
     for (int i = 0; i < w.texture_count; i++) {

@@ -1,5 +1,6 @@
 #include "scenes3d/land.h"
 
+#include "scenes3d/flight.h"
 #include "scenes3d/land_path.h"
 
 const char* const land_texture_names[LAND_TEXTURE_COUNT] = {
