@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A broken data tree: every picture, texture and object of the show in turn is missing, empty,
-# cut in half or replaced by garbage (the four taken in rotation). Each run of the headless
+# cut in half or replaced by garbage (the four taken in rotation), and textures that are not
+# square. Each run of the headless
 # show must end through the fatal-error path: status 0 and a message that names the file,
 # never a crash or a hang.
 #
@@ -31,6 +32,19 @@ for file in "${files[@]}"; do
     timeout 60 "$capture" --data "$work" >"$work/out" 2>&1 || status=$?
     if [ "$status" -ne 0 ] || ! grep -qF "$file" "$work/out"; then
         echo "bad data: $file $how: status $status, output: $(tail -c 300 "$work/out")"
+        failures=$((failures + 1))
+    fi
+    cp "$work/saved" "$work/$file"
+    n=$((n + 1))
+done
+# A picture where a square texture belongs: the fillers would read past its end.
+for file in 3d/city/textu/ko-1.pcx 3d/land/textu/fold.pcx grafika/e_3dbl_3.pcx; do
+    cp "$work/$file" "$work/saved"
+    cp "$work/grafika/dream.pcx" "$work/$file"
+    status=0
+    timeout 60 "$capture" --data "$work" >"$work/out" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] || ! grep -qF "Texture $file is not square!" "$work/out"; then
+        echo "bad data: $file not square: status $status, output: $(tail -c 300 "$work/out")"
         failures=$((failures + 1))
     fi
     cp "$work/saved" "$work/$file"
