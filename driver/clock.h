@@ -15,9 +15,11 @@ int wait_frame(int32_t frame_start, int32_t period);
 // Seeds the C library's generator from the time of day (the module player's noise).
 void seed_random();
 
-// Milliseconds to sleep before polling for the rest of a frame: whole tens below the
-// remaining time, none when that is under 10 ms or already negative.
+// Milliseconds to sleep before polling for the rest of a frame: whole tens strictly below the
+// remaining time, none when that is 10 ms or less or already negative. Strictly: a frame drawn
+// within its first millisecond leaves a whole period, often a multiple of ten, and a sleep that
+// long would wake past the boundary by the sleep's own lateness instead of polling up to it.
 constexpr int32_t clock_sleep_part(int32_t remaining)
 {
-    return remaining > 0 ? remaining / 10 * 10 : 0;
+    return remaining > 0 ? (remaining - 1) / 10 * 10 : 0;
 }

@@ -7,7 +7,10 @@ namespace {
 TEST(ClockSleepPart, WholeTensBelowTheRemainingTime)
 {
     EXPECT_EQ(clock_sleep_part(9), 0);
-    EXPECT_EQ(clock_sleep_part(10), 10);
+    EXPECT_EQ(clock_sleep_part(10), 0);
+    EXPECT_EQ(clock_sleep_part(11), 10);
+    // A whole period left is not slept through: the boundary is polled for.
+    EXPECT_EQ(clock_sleep_part(70), 60);
     EXPECT_EQ(clock_sleep_part(1234), 1230);
     EXPECT_EQ(clock_sleep_part(0), 0);
     EXPECT_EQ(clock_sleep_part(-25), 0);
