@@ -1,8 +1,11 @@
 #include "display/capture_profile.h"
 
+#include "driver/demo.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <vector>
 
@@ -14,14 +17,6 @@ const Clock::time_point run_start = Clock::now();
 Clock::time_point last_present_end;
 bool presented;
 std::map<int, std::vector<double>> render_ms; // by segment
-
-// The segments of the show: each scene sits between two blank steps.
-const char* profile_scene_name(int segment)
-{
-    static const char* const names[] = {"title-picture", "text-pages",    "city", "dream-picture",
-                                        "blob",          "money-picture", "land", "last-picture"};
-    return segment >= 6 && segment < 14 ? names[segment - 6] : "blank";
-}
 
 double percentile(const std::vector<double>& sorted, double p)
 {
@@ -52,9 +47,9 @@ void profile_report(bool json)
     for (auto& [segment, times] : render_ms) {
         // Every segment ends with the blank step's cleared frame: not the scene's.
         if (!times.empty()) times.pop_back();
-        if (segment < 6 || times.empty()) continue;
+        if (times.empty() || std::strcmp(demo_segment_name(segment), "blank") == 0) continue;
         std::sort(times.begin(), times.end());
-        const char* name = profile_scene_name(segment);
+        const char* name = demo_segment_name(segment);
         const double median = percentile(times, 0.5), p99 = percentile(times, 0.99);
         if (json) {
             std::printf("%s\n  {\"scene\": \"%s\", \"frames\": %zu, \"median_ms\": %.4f, "

@@ -10,6 +10,7 @@
 #include "display/x11_pixels.h"
 #include "driver/ask.h"
 #include "driver/demo.h"
+#include "driver/frame_log.h"
 
 #include <fcntl.h>
 #include <linux/fb.h>
@@ -189,6 +190,7 @@ static void fb_put(const uint8_t* pixels, uint32_t columns, uint32_t rows, uint8
 
 void display_present(const Image* frame)
 {
+    const FrameLogPresent logged;
     if (fb_memory == nullptr || frame->width != frame_width || frame->height != frame_height)
         return;
     if (!fb_console_begin_draw()) return;

@@ -5,6 +5,7 @@
 #include "display/display.h"
 #include "driver/ask.h"
 #include "driver/demo.h"
+#include "driver/frame_log.h"
 
 #include <vga.h>
 #include <vgagl.h>
@@ -86,6 +87,7 @@ void display_set_palette(const uint8_t* palette)
 
 void display_present(const Image* frame)
 {
+    const FrameLogPresent logged;
     if (!contexts_made || virtual_screen.vbuf == nullptr) return;
     const Image* source = frame;
     if (int(frame->width) != mode_width || int(frame->height) != mode_height) {

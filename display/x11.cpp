@@ -7,6 +7,7 @@
 #include "display/x11_scale.h"
 #include "driver/ask.h"
 #include "driver/demo.h"
+#include "driver/frame_log.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -428,6 +429,7 @@ static void x11_follow_resize()
 
 void display_present(const Image* frame)
 {
+    const FrameLogPresent logged;
     if (x_image == nullptr || int(frame->width) != frame_width ||
         int(frame->height) != frame_height)
         return;

@@ -2,6 +2,7 @@
 // neither stall nor skip a scene.
 #include "driver/clock.h"
 
+#include "driver/frame_log.h"
 #include "driver/signals.h"
 
 #include <cstdlib>
@@ -41,6 +42,7 @@ int wait_frame(int32_t frame_start, int32_t period)
     // Poll the last few milliseconds to meet the frame boundary exactly.
     while (int32_t(uint32_t(clock_now_ms()) - uint32_t(frame_start)) < period) {
     }
+    frame_log_frame_start(period);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "display/display.h"
 #include "driver/clock.h"
+#include "driver/frame_log.h"
 #include "driver/music.h"
 #include "driver/signals.h"
 #include "raster/target.h"
@@ -20,6 +21,7 @@ static void demo_banner(const char* text)
 
 int demo_run(int argc, char** argv)
 {
+    frame_log_open();
     // The real programs end on SIGINT, SIGTERM and SIGHUP through the fatal-error path.
     demo_signals_install();
     demo_banner(DEMO_TITLE);
@@ -78,6 +80,7 @@ int demo_run(int argc, char** argv)
     city_free();
     image_destroy(&frame);
     display_close();
+    frame_log_close();
 
     demo_banner("The show is over - thank you for watching");
     demo_banner("Drawn in software at 320x240 in 256 colours, music played by MikMod");

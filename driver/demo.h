@@ -11,6 +11,10 @@ constexpr const char* DEMO_TITLE = "vantor6 for LINUX by orsel";
 constexpr uint32_t FRAME_WIDTH = 320;
 constexpr uint32_t FRAME_HEIGHT = 240;
 
+// The show is a row of segments, each closed by a blank step: the name of the scene that a
+// segment shows, or "blank" for the loading steps before the first.
+const char* demo_segment_name(int segment);
+
 // Black palette, cleared frame, present, wait for retrace.
 void blank_screen(Image* frame);
 

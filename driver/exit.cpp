@@ -1,5 +1,6 @@
 #include "display/display.h"
 #include "driver/demo.h"
+#include "driver/frame_log.h"
 #include "driver/music.h"
 #include "driver/signals.h"
 
@@ -12,6 +13,7 @@ void demo_exit(int status)
     display_close();
     music_stop();
     sound_shutdown();
+    frame_log_close();
     std::fflush(stdout);
     demo_signals_resend();
     std::exit(status);

@@ -3,6 +3,7 @@
 #include "driver/music.h"
 
 #include "driver/ask.h"
+#include "driver/frame_log.h"
 #include "driver/signals.h"
 
 #include <cerrno>
@@ -16,6 +17,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,6 +26,8 @@ static volatile sig_atomic_t sound_enabled;
 static volatile sig_atomic_t music_playing;
 static volatile sig_atomic_t music_pid;
 static volatile sig_atomic_t music_told_to_quit;
+// The collected child's peak resident memory in kB, for the frame log.
+static volatile long music_peak_kb;
 // In the child: set by music_child_quit, read by the player loop.
 static volatile sig_atomic_t music_quit_requested;
 
@@ -125,8 +129,11 @@ static void reap_children(int)
     // Only our own child: other children (the archive reader's tar) are left to the
     // code that waits for them.
     const int saved_errno = errno;
-    if (music_playing && music_pid > 0 && waitpid(music_pid, nullptr, WNOHANG) == music_pid)
+    rusage usage;
+    if (music_playing && music_pid > 0 && wait4(music_pid, nullptr, WNOHANG, &usage) == music_pid) {
+        music_peak_kb = usage.ru_maxrss;
         music_playing = 0;
+    }
     errno = saved_errno;
 }
 
@@ -384,11 +391,18 @@ void music_stop()
     sigprocmask(SIG_BLOCK, &guarded, &saved);
     if (music_playing) {
         music_tell_child_to_quit();
-        while (waitpid(music_pid, nullptr, 0) < 0 && errno == EINTR) {
+        rusage usage{};
+        pid_t collected;
+        while ((collected = wait4(music_pid, nullptr, 0, &usage)) < 0 && errno == EINTR) {
         }
+        if (collected == music_pid) music_peak_kb = usage.ru_maxrss;
         music_playing = 0;
     }
     sigprocmask(SIG_SETMASK, &saved, nullptr);
+    // /proc has nothing left of a collected child: the kernel's count of its peak comes back
+    // with it instead.
+    frame_log_peak("music", music_peak_kb);
+    music_peak_kb = 0;
 }
 
 void sound_shutdown()

@@ -1,13 +1,25 @@
 #include "display/display.h"
 #include "driver/demo.h"
+#include "driver/frame_log.h"
 
 Palette screen_palette;
 
+const char* demo_segment_name(int segment)
+{
+    // In the order of demo_run's sequence, after its six loading steps.
+    static const char* const scenes[] = {"title-picture", "text-pages",    "city", "dream-picture",
+                                         "blob",          "money-picture", "land", "last-picture"};
+    constexpr int first = 6, count = int(sizeof scenes / sizeof scenes[0]);
+    return segment >= first && segment < first + count ? scenes[segment - first] : "blank";
+}
+
 void blank_screen(Image* frame)
 {
+    frame_log_blank_begin();
     screen_palette.fill(0);
     display_set_palette(screen_palette.data());
     image_clear(frame, 0);
     display_present(frame);
     display_wait_retrace();
+    frame_log_blank_end();
 }
