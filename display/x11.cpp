@@ -54,6 +54,10 @@ static int bytes_per_pixel;
 static bool shm_in_use;
 static XImage* x_image;
 static XShmSegmentInfo x_segment;
+// The server reads a shared image after XShmPutImage has returned: a put it has not reported
+// finished yet, and the type of the event that reports it.
+static bool shm_put_pending;
+static int shm_completion_type;
 
 static X11Channels channels;
 static bool swap_bytes; // the server's byte order differs from ours
@@ -365,6 +369,7 @@ void display_open(int argc, char** argv, const char* title, int width, int heigh
     x11_setup(argc, argv, title, width, height);
 
     shm_in_use = shm_wanted && XShmQueryExtension(x_display);
+    if (shm_in_use) shm_completion_type = XShmGetEventBase(x_display) + ShmCompletion;
     const int result = x11_image_create();
     // Told once the image shows whether the server took the segment.
     if (shm_wanted)
@@ -407,6 +412,21 @@ void display_set_palette(const uint8_t* palette)
     }
 }
 
+static Bool x11_is_completion(Display*, XEvent* event, XPointer)
+{
+    return event->type == shm_completion_type;
+}
+
+// The next frame goes into the shared image only once the server is done with the last one.
+// At this frame rate the report is long there, so this costs a look at the queue.
+static void x11_wait_for_put()
+{
+    if (!shm_put_pending) return;
+    XEvent event;
+    XIfEvent(x_display, &event, x11_is_completion, nullptr);
+    shm_put_pending = false;
+}
+
 // A resizable window: the newest size the server reported. A new size gets a new layout and
 // a black image around it.
 static void x11_follow_resize()
@@ -433,6 +453,7 @@ void display_present(const Image* frame)
     if (x_image == nullptr || int(frame->width) != frame_width ||
         int(frame->height) != frame_height)
         return;
+    x11_wait_for_put();
     if (resizable) x11_follow_resize();
     const std::span<const uint8_t> pixels(frame->pixels, size_t(frame->width) * frame->height);
     const size_t stride = size_t(x_image->bytes_per_line);
@@ -455,9 +476,10 @@ void display_present(const Image* frame)
 
     const unsigned w = unsigned(std::min(window_width, image_width)),
                    h = unsigned(std::min(window_height, image_height));
-    if (shm_in_use)
-        XShmPutImage(x_display, x_window, x_gc, x_image, 0, 0, 0, 0, w, h, False);
-    else
+    if (shm_in_use) {
+        XShmPutImage(x_display, x_window, x_gc, x_image, 0, 0, 0, 0, w, h, True);
+        shm_put_pending = true;
+    } else
         XPutImage(x_display, x_window, x_gc, x_image, 0, 0, 0, 0, w, h);
     XFlush(x_display);
 }
@@ -474,7 +496,7 @@ void display_close()
         x_segment = {};
     }
     x11_image_destroy();
-    shm_in_use = false;
+    shm_in_use = shm_put_pending = false;
     if (x_display == nullptr) return;
     if (x_cursor != 0) XFreeCursor(x_display, x_cursor);
     if (x_colormap != 0) XFreeColormap(x_display, x_colormap);
