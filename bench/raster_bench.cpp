@@ -84,6 +84,19 @@ void BM_perspective(benchmark::State& state)
     report_pixels(state, covered_pixels(t));
 }
 
+// The fill-rate ceiling: a plain loop writing as many pixels as the triangle covers, to set
+// the fillers' figures against.
+void BM_plain_fill(benchmark::State& state)
+{
+    const int pixels = covered_pixels(triangle_of(int(state.range(0))));
+    for (auto _ : state) {
+        for (int i = 0; i < pixels; i++) frame[size_t(i)] = 7;
+        benchmark::ClobberMemory();
+    }
+    report_pixels(state, pixels);
+}
+
+BENCHMARK(BM_plain_fill)->Arg(8)->Arg(32)->Arg(128)->Arg(220);
 BENCHMARK(BM_flat)->Arg(8)->Arg(32)->Arg(128)->Arg(220);
 BENCHMARK(BM_affine)->Arg(8)->Arg(32)->Arg(128)->Arg(220);
 BENCHMARK(BM_perspective)->Arg(8)->Arg(32)->Arg(128)->Arg(220);
