@@ -88,9 +88,11 @@ void BM_perspective(benchmark::State& state)
 // the fillers' figures against.
 void BM_plain_fill(benchmark::State& state)
 {
+    set_render_target(frame.data(), 320, 240);
     const int pixels = covered_pixels(triangle_of(int(state.range(0))));
+    uint8_t* const pixel = frame.data();
     for (auto _ : state) {
-        for (int i = 0; i < pixels; i++) frame[size_t(i)] = 7;
+        for (int i = 0; i < pixels; i++) pixel[i] = 7;
         benchmark::ClobberMemory();
     }
     report_pixels(state, pixels);
