@@ -11,17 +11,22 @@ namespace {
 template <class Texel, bool Shaded, bool Hold>
 void affine_pixels(uint8_t* p, int32_t n, int32_t u, int32_t v, int32_t shade)
 {
-    const SpanState& s = span_state;
+    // Copied out of the shared state: the compiler must assume that a pixel store may change
+    // it, and would fetch every field again for every pixel.
+    const uint8_t* const texture = span_state.texture;
+    const uint8_t* const shades = span_state.shade_table;
+    const int32_t size = span_state.texture_size, du = span_state.du, dv = span_state.dv,
+                  dshade = span_state.dshade;
     for (; n > 0; n--) {
-        const uint8_t texel = Texel::at(s.texture, s.texture_size, u, v);
+        const uint8_t texel = Texel::at(texture, size, u, v);
         if constexpr (Shaded) {
-            *p++ = shade_row<Hold>(s.shade_table, shade)[texel];
-            shade = fx16_add(shade, s.dshade);
+            *p++ = shade_row<Hold>(shades, shade)[texel];
+            shade = fx16_add(shade, dshade);
         } else {
             *p++ = texel;
         }
-        u = fx16_add(u, s.du);
-        v = fx16_add(v, s.dv);
+        u = fx16_add(u, du);
+        v = fx16_add(v, dv);
     }
 }
 

@@ -31,6 +31,11 @@ template <class Texel, bool Shaded, bool Hold>
 void perspective_runs(uint8_t* p, int32_t xl, int32_t xr, float a, float b, float w, int32_t shade)
 {
     const SpanState& s = span_state;
+    // The per-pixel fields as locals: a pixel store could alias the shared state, which would
+    // then be fetched again for every pixel.
+    const uint8_t* const texture = s.texture;
+    const uint8_t* const shades = s.shade_table;
+    const int32_t size = s.texture_size, dshade = s.dshade;
     Divided at = perspective_divide(a, b, w);
     int32_t u = at.u, v = at.v;
     // The first run covers 17 pixels, each later one 16; the last is cut at the span's end
@@ -42,10 +47,10 @@ void perspective_runs(uint8_t* p, int32_t xl, int32_t xr, float a, float b, floa
         const Divided next = perspective_divide(a, b, w);
         const int32_t du = run_step(next.u, u), dv = run_step(next.v, v);
         for (; x <= end; x++) {
-            const uint8_t texel = Texel::at(s.texture, s.texture_size, u, v);
+            const uint8_t texel = Texel::at(texture, size, u, v);
             if constexpr (Shaded) {
-                *p++ = shade_row<Hold>(s.shade_table, shade)[texel];
-                shade = fx16_add(shade, s.dshade);
+                *p++ = shade_row<Hold>(shades, shade)[texel];
+                shade = fx16_add(shade, dshade);
             } else {
                 *p++ = texel;
             }
