@@ -6,7 +6,8 @@
     scripts/frame_stats.py --json frames.log     # the same figures as one JSON object
 
 Per scene: frames; the target period and the mean period between presents; the jitter (99th
-percentile of |period - target|); render and present times (median, 99th percentile, maximum);
+percentile of |period - target|), between presents and between frame starts, where the frame
+wait hands over (the difference is the variation of the drawing time); render and present times (median, 99th percentile, maximum);
 and the share of one core that the program used while the scene ran. Then the start-up (from the
 process's start to the first present, and to the first frame of the first scene) and the peak
 resident memory of the program and of its music process.
@@ -54,14 +55,20 @@ def parse(lines):
     return start, frames, peaks
 
 
+def frame_start_us(frame):
+    return frame["end_us"] - frame["present_us"] - frame["render_us"]
+
+
 def scene_figures(frames):
     """Figures of one scene's frames, in the order they were presented."""
-    periods, offsets = [], []
+    periods, offsets, start_offsets = [], [], []
     for previous, frame in zip(frames, frames[1:]):
         if frame["period_ms"] > 0:
             period = (frame["end_us"] - previous["end_us"]) / 1000
             periods.append(period)
             offsets.append(abs(period - frame["period_ms"]))
+            start_period = (frame_start_us(frame) - frame_start_us(previous)) / 1000
+            start_offsets.append(abs(start_period - frame["period_ms"]))
     render = [f["render_us"] / 1000 for f in frames]
     present = [f["present_us"] / 1000 for f in frames]
     wall = frames[-1]["end_us"] - frames[0]["end_us"]
@@ -72,6 +79,7 @@ def scene_figures(frames):
         target_ms=targets[0] if len(targets) == 1 else None,
         mean_period_ms=sum(periods) / len(periods) if periods else None,
         jitter_p99_ms=percentile(offsets, 0.99) if offsets else None,
+        start_jitter_p99_ms=percentile(start_offsets, 0.99) if start_offsets else None,
         render_median_ms=percentile(render, 0.5),
         render_p99_ms=percentile(render, 0.99),
         render_max_ms=max(render),
@@ -105,13 +113,14 @@ def text(run):
     def cell(value, width, digits=3):
         return f"{'-':>{width}}" if value is None else f"{value:>{width}.{digits}f}"
 
-    out = [f"{'scene':<14} {'frames':>6} {'target':>7} {'period':>8} {'jitter99':>8} "
+    out = [f"{'scene':<14} {'frames':>6} {'target':>7} {'period':>8} {'jitter99':>8} {'start99':>8} "
            f"{'render50':>8} {'render99':>8} {'rendermax':>9} {'present50':>9} "
            f"{'present99':>9} {'cpu%':>6}"]
     for name, s in run["scenes"].items():
         share = None if s["cpu_share"] is None else 100 * s["cpu_share"]
         out.append(f"{name:<14} {s['frames']:>6} {cell(s['target_ms'], 7, 1)} "
                    f"{cell(s['mean_period_ms'], 8)} {cell(s['jitter_p99_ms'], 8)} "
+                   f"{cell(s['start_jitter_p99_ms'], 8)} "
                    f"{cell(s['render_median_ms'], 8)} {cell(s['render_p99_ms'], 8)} "
                    f"{cell(s['render_max_ms'], 9)} {cell(s['present_median_ms'], 9)} "
                    f"{cell(s['present_p99_ms'], 9)} {cell(share, 6, 1)}")
