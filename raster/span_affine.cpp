@@ -15,18 +15,20 @@ void affine_pixels(uint8_t* p, int32_t n, int32_t u, int32_t v, int32_t shade)
     // it, and would fetch every field again for every pixel.
     const uint8_t* const texture = span_state.texture;
     const uint8_t* const shades = span_state.shade_table;
-    const int32_t size = span_state.texture_size, du = span_state.du, dv = span_state.dv,
-                  dshade = span_state.dshade;
+    const int32_t size = span_state.texture_size, dshade = span_state.dshade;
+    const uint32_t du = Texel::coordinate(span_state.du), dv = Texel::coordinate(span_state.dv);
+    uint32_t tu = Texel::coordinate(u), tv = Texel::coordinate(v);
+#pragma GCC unroll 4
     for (; n > 0; n--) {
-        const uint8_t texel = Texel::at(texture, size, u, v);
+        const uint8_t texel = Texel::at(texture, size, tu, tv);
         if constexpr (Shaded) {
             *p++ = shade_row<Hold>(shades, shade)[texel];
             shade = fx16_add(shade, dshade);
         } else {
             *p++ = texel;
         }
-        u = fx16_add(u, du);
-        v = fx16_add(v, dv);
+        tu += du;
+        tv += dv;
     }
 }
 

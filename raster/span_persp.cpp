@@ -46,17 +46,24 @@ void perspective_runs(uint8_t* p, int32_t xl, int32_t xr, float a, float b, floa
         w += s.dw16, a += s.da16, b += s.db16;
         const Divided next = perspective_divide(a, b, w);
         const int32_t du = run_step(next.u, u), dv = run_step(next.v, v);
-        for (; x <= end; x++) {
-            const uint8_t texel = Texel::at(texture, size, u, v);
+        const uint32_t tdu = Texel::coordinate(du), tdv = Texel::coordinate(dv);
+        uint32_t tu = Texel::coordinate(u), tv = Texel::coordinate(v);
+        const int32_t count = end - x + 1;
+        for (int32_t i = 0; i < count; i++) {
+            const uint8_t texel = Texel::at(texture, size, tu, tv);
             if constexpr (Shaded) {
                 *p++ = shade_row<Hold>(shades, shade)[texel];
                 shade = fx16_add(shade, dshade);
             } else {
                 *p++ = texel;
             }
-            u = fx16_add(u, du);
-            v = fx16_add(v, dv);
+            tu += tdu;
+            tv += tdv;
         }
+        // The next run's step starts from where this one ended, in plain 16.16.
+        u = fx16_add_times(u, du, count);
+        v = fx16_add_times(v, dv, count);
+        x = end + 1;
         run_end = end + RUN;
     }
 }

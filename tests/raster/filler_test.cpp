@@ -2,6 +2,7 @@
 // clipped span continues, and the 16-pixel runs of the perspective routines.
 #include "canvas.h"
 #include "raster/span.h"
+#include "raster/texel.h"
 #include "raster/triangle.h"
 
 #include <algorithm>
@@ -352,6 +353,37 @@ TEST(SpanRoutines, ChosenByTextureSize)
         EXPECT_EQ(span_routine(family, 48), span_routine(family, 8));
         EXPECT_EQ(span_routine(family, 512), span_routine(family, 100));
     }
+}
+
+// The power-of-two fetch steps coordinates shifted up to the word's top bits; across wraps of
+// the 32-bit value and negative coordinates it must find the texel that masking finds.
+template <int LogSize>
+void expect_shifted_walk_matches_masking(std::mt19937& random)
+{
+    const std::vector<uint8_t> tex = make_texture(1 << LogSize);
+    for (int walk = 0; walk < 200; walk++) {
+        int32_t u = int32_t(random()), v = int32_t(random());
+        const int32_t du = int32_t(random()) >> (walk % 20), dv = int32_t(random()) >> (walk % 13);
+        uint32_t tu = TexelPow2<LogSize>::coordinate(u), tv = TexelPow2<LogSize>::coordinate(v);
+        const uint32_t tdu = TexelPow2<LogSize>::coordinate(du);
+        const uint32_t tdv = TexelPow2<LogSize>::coordinate(dv);
+        for (int step = 0; step < 40; step++) {
+            const int size = 1 << LogSize;
+            const uint8_t masked = tex[size_t(wrap(v >> 16, size)) * size + wrap(u >> 16, size)];
+            ASSERT_EQ(TexelPow2<LogSize>::at(tex.data(), size, tu, tv), masked)
+                << "size " << size << " walk " << walk << " step " << step;
+            u = fx16_add(u, du), v = fx16_add(v, dv);
+            tu += tdu, tv += tdv;
+        }
+    }
+}
+
+TEST(TexelFetch, ShiftedPowerOfTwoWalkFindsTheMaskedTexel)
+{
+    std::mt19937 random(7);
+    expect_shifted_walk_matches_masking<4>(random);
+    expect_shifted_walk_matches_masking<6>(random);
+    expect_shifted_walk_matches_masking<8>(random);
 }
 
 } // namespace
