@@ -10,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -43,25 +44,29 @@ void log_line(const char* format, ...)
     }
 }
 
+// The first 4 kB of a file of /proc, which hold the fields read here; "" when unreadable.
+std::string proc_text(const char* path)
+{
+    char text[4096];
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return "";
+    const ssize_t n = read(fd, text, sizeof text);
+    close(fd);
+    return n > 0 ? std::string(text, size_t(n)) : "";
+}
+
 // The process's start on the monotonic clock. The kernel keeps it in clock ticks since boot,
 // taken at the fork that the exec followed.
 int64_t process_start_us()
 {
-    char stat[1024];
-    const int fd = open("/proc/self/stat", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    const ssize_t n = read(fd, stat, sizeof stat - 1);
-    close(fd);
-    if (n <= 0) return 0;
-    stat[n] = '\0';
+    const std::string stat = proc_text("/proc/self/stat");
     // The command name in parentheses may hold spaces: the fields count from its end. The
     // start time is field 22, the 20th after the name.
-    const char* field = std::strrchr(stat, ')');
-    for (int i = 0; field != nullptr && i < 20; i++) field = std::strchr(field + 1, ' ');
-    if (field == nullptr) return 0;
-    const unsigned long long ticks = std::strtoull(field + 1, nullptr, 10);
+    size_t field = stat.rfind(')');
+    for (int i = 0; field != std::string::npos && i < 20; i++) field = stat.find(' ', field + 1);
     const long per_second = sysconf(_SC_CLK_TCK);
-    if (per_second <= 0) return 0;
+    if (field == std::string::npos || per_second <= 0) return 0;
+    const unsigned long long ticks = std::strtoull(stat.c_str() + field + 1, nullptr, 10);
     const int64_t since_start = clock_us(CLOCK_BOOTTIME) - int64_t(ticks * 1000000 / per_second);
     return clock_us(CLOCK_MONOTONIC) - since_start;
 }
@@ -69,15 +74,9 @@ int64_t process_start_us()
 // VmHWM from /proc/self/status, in kB; 0 when it cannot be read.
 long own_peak_kb()
 {
-    char status[4096];
-    const int fd = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return 0;
-    const ssize_t n = read(fd, status, sizeof status - 1);
-    close(fd);
-    if (n <= 0) return 0;
-    status[n] = '\0';
-    const char* line = std::strstr(status, "VmHWM:");
-    return line != nullptr ? std::strtol(line + 6, nullptr, 10) : 0;
+    const std::string status = proc_text("/proc/self/status");
+    const size_t line = status.find("VmHWM:");
+    return line != std::string::npos ? std::strtol(status.c_str() + line + 6, nullptr, 10) : 0;
 }
 
 } // namespace
