@@ -7,13 +7,15 @@
 
 Per scene: frames; the target period and the mean period between presents; the jitter (99th
 percentile of |period - target|), between presents and between frame starts, where the frame
-wait hands over (the difference is the variation of the drawing time); render and present times (median, 99th percentile, maximum);
-and the share of one core that the program used while the scene ran. Then the start-up (from the
+wait hands over (the difference is the variation of the drawing time); render and present times
+(median, 99th percentile, maximum); and the share of one core that the program used while the
+scene ran. Then the start-up (from the
 process's start to the first present, and to the first frame of the first scene) and the peak
 resident memory of the program and of its music process.
 """
 import argparse
 import json
+import signal
 import sys
 from collections import OrderedDict
 
@@ -150,4 +152,6 @@ def main():
 
 
 if __name__ == "__main__":
+    # A reader that has seen enough (head, grep -q) ends the output quietly.
+    signal.signal(signal.SIGPIPE, signal.SIG_DFL)
     sys.exit(main())

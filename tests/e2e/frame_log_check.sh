@@ -45,8 +45,9 @@ assert abs(run["startup"]["to_first_present_s"] - 0.02) < 1e-9, run["startup"]
 assert abs(run["startup"]["to_first_scene_s"] - 0.1) < 1e-9, run["startup"]
 assert run["peak_kb"] == {"music": 8192, "parent": 20480}, run["peak_kb"]
 ' || fail "the figures of a known log are wrong"
-python3 "$stats" known.log | grep -q '^title-picture  *4  *50.0  *50.000  *0.400 ' ||
-    fail "no table row for the known log: $(python3 "$stats" known.log)"
+table=$(python3 "$stats" known.log)
+grep -q '^title-picture  *4  *50.0  *50.000  *0.400 ' <<<"$table" ||
+    fail "no table row for the known log: $table"
 
 # A broken log: status 2 and the line that is wrong.
 sed 's/^frame title-picture 1150000 .*/frame title-picture 1150000 oops/' known.log >broken.log

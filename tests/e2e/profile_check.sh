@@ -11,7 +11,7 @@ text=$("$capture" --data "$show" --profile --stop-after 7 | grep '^profile ')
     fail "no title picture of 60 frames in: $text"
 [ "$(printf '%s\n' "$text" | awk '$2 == "text-pages" && $4 == 600' | wc -l)" -eq 1 ] ||
     fail "no text pages of 600 frames in: $text"
-printf '%s\n' "$text" | grep -q '^profile wall [0-9.]* s$' || fail "no wall time in: $text"
+grep -q '^profile wall [0-9.]* s$' <<<"$text" || fail "no wall time in: $text"
 
 "$capture" --data "$show" --profile-json --stop-after 8 | sed -n '/^{/,$p' | python3 -c '
 import json, sys
