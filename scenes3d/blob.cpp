@@ -20,6 +20,8 @@ constexpr int FRAME_MS = 70;
 constexpr int32_t DURATION = 270;  // tenths of a second
 constexpr int32_t FLY_IN_END = 50; // tenths; the fly-out is as long
 constexpr float BLOB_SCALE = 17.0f;
+static_assert(BLOB_MAX_VERTICES <= DRAW_MAX_VERTICES && BLOB_MAX_FACES <= DRAW_MAX_FACES,
+              "the drawing takes the blob whole");
 
 Object3D* blob_object;
 Palette blob_palette;
