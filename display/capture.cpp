@@ -4,6 +4,7 @@
 #include "display/display.h"
 #include "driver/clock.h"
 #include "driver/demo.h"
+#include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 
 #include <algorithm>
@@ -100,7 +101,7 @@ static void capture_count_holes(const Image* frame)
     const uint8_t sentinel = uint8_t(settings.holes_sentinel);
     std::printf("s%02d f%04d holes %zu dropped %lld\n", segment, frame_in_segment,
                 size_t(std::count(frame->pixels, frame->pixels + n, sentinel)),
-                static_cast<long long>(render_list_dropped_faces()));
+                static_cast<long long>(render_list_dropped_faces() + draw_dropped_faces()));
     // Overwriting the driver's frame is this mode's whole point.
     std::fill(frame->pixels, frame->pixels + n, sentinel);
 }

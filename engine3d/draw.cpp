@@ -15,6 +15,7 @@ struct ProjectedVertex {
 };
 
 ProjectedVertex projected[DRAW_MAX_VERTICES];
+int64_t dropped_faces;
 
 // What a vertex's shade slot carries.
 enum class Shade { none, light, ramp };
@@ -76,9 +77,16 @@ void draw_faces(Object3D* object, int32_t cx, int32_t cy, int sort, Shade shade,
 {
     const int32_t vertices = project_vertices(object, cx, cy, shade);
     const int32_t faces = collect_faces(object, vertices, sort);
+    dropped_faces += std::max(object->face_count - faces, 0);
     for (int32_t i = 0; i < faces; i++) {
         const Face3D& f = *object->sort_buffer[i].face;
-        if ((f.visible == 0 && !back_faces_too) || !object_face_valid(f, vertices)) continue;
+        if (f.visible == 0 && !back_faces_too) continue;
+        if (!object_face_valid(f, vertices)) {
+            // A face the object has, on vertices past the limit (broken faces are counted
+            // where they are found).
+            if (object_face_valid(f, object->vertex_count)) dropped_faces++;
+            continue;
+        }
         const ProjectedVertex& a = projected[f.vertex0];
         const ProjectedVertex& b = projected[f.vertex1];
         const ProjectedVertex& c = projected[f.vertex2];
@@ -106,6 +114,11 @@ TextureCoords envmap_coords(const Object3D* object, const Face3D& f, const Image
 }
 
 } // namespace
+
+int64_t draw_dropped_faces()
+{
+    return dropped_faces;
+}
 
 void draw_object_wireframe(Image* target, Object3D* object, int32_t cx, int32_t cy, int sort,
                            int visible_only)

@@ -3,7 +3,8 @@
 // sort is 1 (else draws them in stored order) and hands every visible face to its filler.
 // The textured modes take the face's texture from the list; the shaded ones light through the
 // shade table. All but the wireframe draw into the render target; the target image is read by
-// the wireframe only. Objects beyond 10000 vertices or faces are drawn up to that many.
+// the wireframe only. Objects beyond 10000 faces are drawn up to that many, and faces on
+// vertices beyond 30000 are left out; both are counted.
 #pragma once
 
 #include "gfx2d/image.h"
@@ -13,8 +14,12 @@
 
 struct Object3D;
 
-constexpr int32_t DRAW_MAX_VERTICES = 10000;
 constexpr int32_t DRAW_MAX_FACES = 10000;
+// As many as that many faces can name.
+constexpr int32_t DRAW_MAX_VERTICES = 3 * DRAW_MAX_FACES;
+
+// Faces left undrawn because their object was beyond those limits, since the program started.
+int64_t draw_dropped_faces();
 
 // Mode 0: outlines in the face colour; visible_only 0 outlines back faces too.
 void draw_object_wireframe(Image* target, Object3D* object, int32_t centre_x, int32_t centre_y,

@@ -8,6 +8,7 @@
 #include "gfx2d/pcx.h"
 #include "scenes3d/blob_field.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,9 +17,11 @@ namespace {
 constexpr const char* BACKGROUND_FILE = "grafika/e_3dbl_2.pcx";
 constexpr const char* TEXTURE_FILE = "grafika/e_3dbl_3.pcx";
 constexpr int FRAME_MS = 70;
-constexpr int32_t DURATION = 270;                       // tenths of a second
-constexpr int32_t FLY_IN_END = 50, FLY_OUT_START = 220; // tenths
+constexpr int32_t DURATION = 270;  // tenths of a second
+constexpr int32_t FLY_IN_END = 50; // tenths; the fly-out is as long
 constexpr float BLOB_SCALE = 17.0f;
+static_assert(BLOB_MAX_VERTICES <= DRAW_MAX_VERTICES && BLOB_MAX_FACES <= DRAW_MAX_FACES,
+              "the drawing takes the blob whole");
 
 Object3D* blob_object;
 Palette blob_palette;
@@ -72,12 +75,11 @@ void blob_run(Image* frame)
         blob_field_sample(blob_field);
         blob_polygonize(blob_field, blob_object, 0);
 
-        // In from 2400 to 400 in five seconds, hold, and back out in the last five.
-        if (t <= FLY_IN_END || t >= FLY_OUT_START) {
-            const float pz = float(t <= FLY_IN_END ? 2400 - 40 * t : 2400 - 40 * (DURATION - t));
-            camera_build_view(0.0f, -15.0f, pz, 0.85f, 0.85f, 1.0f, 0.0f, 3.1415927f, 0.0f, view,
-                              rotation);
-        }
+        // In from 2400 to 400 in five seconds, hold, and back out in the last five. Built from
+        // the time alone, so a frame that skips the fly-in's last tenth still holds at 400.
+        const int32_t approach = std::min({t, FLY_IN_END, DURATION - t});
+        camera_build_view(0.0f, -15.0f, float(2400 - 40 * approach), 0.85f, 0.85f, 1.0f, 0.0f,
+                          3.1415927f, 0.0f, view, rotation);
         object_transform(blob_object, view, TRANSFORM_POSITIONS);
         object_compute_view_normals(blob_object);
         render_list_project(blob_object, 400.0f);

@@ -174,19 +174,21 @@ void blob_field_classify(BlobField& field)
 {
     for (int n = 0; n < BLOB_POINTS; n++) field.inside[n] = field.value[n] < 0.0f;
 
-    // Crossings on the edges leaving every point but the last layer of each axis.
-    for (int i = 0; i < BLOB_GRID - 1; i++)
-        for (int j = 0; j < BLOB_GRID - 1; j++)
-            for (int k = 0; k < BLOB_GRID - 1; k++) {
+    // Crossings on every edge of the grid: the last layer of an axis has no edge along it, but
+    // its edges along the other two belong to the cells just before it.
+    constexpr int last = BLOB_GRID - 1;
+    for (int i = 0; i <= last; i++)
+        for (int j = 0; j <= last; j++)
+            for (int k = 0; k <= last; k++) {
                 const int n = blob_index(i, j, k);
                 const float f = field.value[n];
                 auto crossing = [&](int other, float* share) {
                     if (field.inside[n] != field.inside[other])
                         share[n] = f / (f - field.value[other]);
                 };
-                crossing(n + STEP_I, field.ex);
-                crossing(n + STEP_J, field.ey);
-                crossing(n + STEP_K, field.ez);
+                if (i < last) crossing(n + STEP_I, field.ex);
+                if (j < last) crossing(n + STEP_J, field.ey);
+                if (k < last) crossing(n + STEP_K, field.ez);
             }
 }
 

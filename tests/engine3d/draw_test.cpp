@@ -1,10 +1,10 @@
 // Drawing objects: the depth sort, the order faces are drawn in, which faces are skipped, and
 // what each shading mode hands its filler.
-#include "tests/raster/canvas.h"
-#include "engine3d/object.h"
 #include "engine3d/draw.h"
+#include "engine3d/object.h"
 #include "raster/sort.h"
 #include "tests/engine3d/object_holder.h"
+#include "tests/raster/canvas.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -115,6 +115,17 @@ TEST(DrawOrder, BrokenIndicesAndHugeObjectsStayInBounds)
     set_vertex(o.get(), 1, 1e30f, -1e30f, 1e30f); // would not fit an integer
     draw_object_flat(nullptr, o.get(), 160, 120, 1);
     SUCCEED();
+}
+
+TEST(DrawOrder, FacesBeyondTheLimitsAreCounted)
+{
+    Canvas c(320, 240);
+    ObjectPtr o = make_object(DRAW_MAX_VERTICES + 1, DRAW_MAX_FACES + 3);
+    set_face(o.get(), 0, 0, 1, DRAW_MAX_VERTICES, 1);     // a vertex the object has, past the limit
+    set_face(o.get(), 1, 0, 1, DRAW_MAX_VERTICES + 1, 1); // broken: not the drawing's to count
+    const int64_t before = draw_dropped_faces();
+    draw_object_flat(nullptr, o.get(), 160, 120, 0);
+    EXPECT_EQ(draw_dropped_faces(), before + 3 + 1);
 }
 
 TEST(Modes, FlatColours)

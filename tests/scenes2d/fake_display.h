@@ -12,3 +12,5 @@ struct PresentedFrame {
 };
 
 extern std::vector<PresentedFrame> fake_display_frames;
+// Simulated time every present takes: a machine that draws slower than the frame period.
+extern int32_t fake_display_present_ms;

@@ -35,6 +35,16 @@ TEST_F(BlobFixture, InsideMeansBelowZeroAndCrossingsLieBetweenTheEnds)
     EXPECT_EQ(field->inside[blob_index(4, 4, 4)], 0);
     EXPECT_EQ(field->inside[blob_index(5, 5, 5)], 1);
     EXPECT_FLOAT_EQ(field->ex[blob_index(5, 5, 5)], 0.75f); // -3 / (-3 - 1)
+
+    // The last layer of each axis has the edges along the other two: the cells before it use them.
+    field->value[blob_index(19, 5, 5)] = -1.0f;
+    field->value[blob_index(19, 5, 6)] = 3.0f;
+    field->value[blob_index(7, 7, 19)] = -1.0f;
+    field->value[blob_index(7, 8, 19)] = 1.0f;
+    blob_field_classify(*field);
+    EXPECT_FLOAT_EQ(field->ez[blob_index(19, 5, 5)], 0.25f);
+    EXPECT_FLOAT_EQ(field->ey[blob_index(19, 4, 5)], 0.5f); // from outside at 1 to inside at -1
+    EXPECT_FLOAT_EQ(field->ey[blob_index(7, 7, 19)], 0.5f);
 }
 
 // With the lowest ball at z = 1 cells start at k = 2, and a cell is cut only when an inside
