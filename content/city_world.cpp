@@ -3,7 +3,7 @@
 
 #include "content/content.h"
 #include "content/world.h"
-#include "scenes3d/city_path.h"
+#include "flightpaths/city_path.h"
 
 #include <cfloat>
 #include <cmath>

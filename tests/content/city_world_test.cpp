@@ -5,8 +5,8 @@
 #include "content/content.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
+#include "flightpaths/city_path.h"
 #include "gfx2d/pcx.h"
-#include "scenes3d/city_path.h"
 
 #include <array>
 #include <cmath>

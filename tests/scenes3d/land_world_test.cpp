@@ -4,9 +4,9 @@
 #include "content/land.h"
 #include "engine3d/math3d.h"
 #include "engine3d/pipeline.h"
+#include "flightpaths/land_path.h"
 #include "gfx2d/pcx.h"
 #include "scenes3d/land.h"
-#include "scenes3d/land_path.h"
 
 #include <algorithm>
 #include <cmath>

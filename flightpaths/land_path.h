@@ -2,8 +2,8 @@
 // billboard for longer than the scene lasts; rows 47 and 48 are never reached.
 #pragma once
 
-#include "scenes3d/flight_path.h"
-#include "scenes3d/path_constants.h"
+#include "flightpaths/flight_path.h"
+#include "flightpaths/path_constants.h"
 
 constexpr int LAND_OBJECT_COUNT = 33;
 constexpr int LAND_PATH_ROWS = 49;

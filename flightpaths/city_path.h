@@ -2,8 +2,8 @@
 // for longer than the scene lasts.
 #pragma once
 
-#include "scenes3d/flight_path.h"
-#include "scenes3d/path_constants.h"
+#include "flightpaths/flight_path.h"
+#include "flightpaths/path_constants.h"
 
 constexpr int CITY_OBJECT_COUNT = 7;
 constexpr int CITY_PATH_ROWS = 30;
