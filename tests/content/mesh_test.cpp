@@ -1,6 +1,6 @@
 // Meshes written as .t3d files come back as they were built, and the side given
 // counter-clockwise is the side the scenes show.
-#include "content/shapes.h"
+#include "content/tools/shapes.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
 #include "tests/engine3d/object_holder.h"
