@@ -7,8 +7,6 @@
 
 #include <cfloat>
 #include <cmath>
-#include <map>
-#include <tuple>
 
 namespace {
 
@@ -44,26 +42,6 @@ double segment_distance(Vec3 p, Vec3 a, Vec3 b, double* t)
     const double len2 = dot(d, d);
     *t = len2 > 0.0 ? std::clamp(dot(p - a, d) / len2, 0.0, 1.0) : 0.0;
     return length(p - (a + d * *t));
-}
-
-// Corners at the same place become one vertex: the scene copies every vertex of an object it
-// draws into its render list, so they count against its room. Faces keep their own texture
-// coordinates, so nothing is lost.
-Mesh weld(Mesh mesh)
-{
-    std::map<std::tuple<float, float, float>, int> seen;
-    std::vector<Vec3> kept;
-    std::vector<int> index(mesh.vertices.size());
-    for (size_t i = 0; i < mesh.vertices.size(); i++) {
-        const Vec3 p = mesh.vertices[i];
-        auto [it, fresh] = seen.try_emplace({float(p.x), float(p.y), float(p.z)}, int(kept.size()));
-        if (fresh) kept.push_back(p);
-        index[i] = it->second;
-    }
-    mesh.vertices = kept;
-    for (MeshTriangle& t : mesh.triangles)
-        for (int& c : t.corner) c = index[size_t(c)];
-    return mesh;
 }
 
 } // namespace
@@ -121,12 +99,13 @@ bool content_write_city(const std::string& root)
     const CityPlan plan = city_plan();
     Mesh houses = city_houses(plan);
     mesh_append(houses, city_tube_mouth(plan));
-    const std::vector<NamedMesh> meshes = {{"hazak", weld(houses)},
-                                           {"pipemove", weld(city_pipe())},
-                                           {"cso", weld(city_tube(plan))},
-                                           {"talaj", weld(city_ground(plan))},
-                                           {"environ", weld(city_surroundings(plan))},
-                                           {"bunker", weld(city_bunker(plan))},
-                                           {"hid", weld(city_bridge(plan))}};
+    std::vector<NamedMesh> meshes = {{"hazak", std::move(houses)},
+                                     {"pipemove", city_pipe()},
+                                     {"cso", city_tube(plan)},
+                                     {"talaj", city_ground(plan)},
+                                     {"environ", city_surroundings(plan)},
+                                     {"bunker", city_bunker(plan)},
+                                     {"hid", city_bridge(plan)}};
+    for (NamedMesh& m : meshes) mesh_weld(m.mesh, MESH_WELD_AS_STORED);
     return world_write(root, "3d/city", city_textures(), meshes);
 }

@@ -61,10 +61,6 @@ Mesh land_cliff(LandPoint centre, unsigned seed);
 Mesh land_lake();
 Mesh land_billboard();
 
-// Merges equal vertices: the scene copies every vertex of a drawn object each frame, so
-// shared corners keep the render list small.
-void land_weld(Mesh& mesh);
-
 // All 33 objects, named as the scene lists them.
 std::vector<NamedMesh> land_objects();
 

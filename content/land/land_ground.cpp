@@ -8,8 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <map>
-#include <tuple>
 
 namespace {
 
@@ -285,20 +283,4 @@ void land_quad_facing(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 
 {
     land_triangle_facing(mesh, material, p0, p1, p2, t0, t1, t2, away_from);
     land_triangle_facing(mesh, material, p0, p2, p3, t0, t2, t3, away_from);
-}
-
-void land_weld(Mesh& mesh)
-{
-    std::map<std::tuple<double, double, double>, int> index;
-    std::vector<Vec3> kept;
-    std::vector<int> remap(mesh.vertices.size());
-    for (size_t i = 0; i < mesh.vertices.size(); i++) {
-        const Vec3 p = mesh.vertices[i];
-        const auto [it, added] = index.try_emplace({p.x, p.y, p.z}, int(kept.size()));
-        if (added) kept.push_back(p);
-        remap[i] = it->second;
-    }
-    for (MeshTriangle& t : mesh.triangles)
-        for (int& c : t.corner) c = remap[size_t(c)];
-    mesh.vertices = std::move(kept);
 }

@@ -116,6 +116,6 @@ Mesh land_forest(LandPoint centre, double radius, int count, bool conifer, unsig
         else
             plant_broadleaf(mesh, base, 6.0 + 3.0 * r.unit(), r.unit() < 0.35, r);
     }
-    land_weld(mesh);
+    mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
 }

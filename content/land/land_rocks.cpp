@@ -64,7 +64,7 @@ Mesh land_boulders(LandPoint centre, unsigned seed)
         const double widths[] = {size * 1.1, size * 1.0, size * 0.55};
         rock_lump(mesh, rock, moss, base, heights, widths, 3, 6, 0.18, r);
     }
-    land_weld(mesh);
+    mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
 }
 
@@ -82,7 +82,7 @@ Mesh land_cliff(LandPoint centre, unsigned seed)
     const double sh[] = {0.0, 3.0, 5.0};
     const double sw[] = {3.4, 2.8, 1.6};
     rock_lump(mesh, face, top, shoulder, sh, sw, 3, 6, 0.2, r);
-    land_weld(mesh);
+    mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
 }
 
@@ -120,6 +120,6 @@ Mesh land_lake()
         const double widths[] = {size, 0.9 * size, 0.4 * size};
         rock_lump(mesh, stone, stone, p + Vec3{0, -0.25, 0}, heights, widths, 3, 4, 0.2, r);
     }
-    land_weld(mesh);
+    mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
 }

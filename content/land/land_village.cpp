@@ -80,7 +80,7 @@ Mesh land_house(LandPoint centre, double facing, int index)
     land_quad_facing(mesh, brick, Vec3{p[0].x, y0 + ch, p[0].z}, Vec3{p[1].x, y0 + ch, p[1].z},
                      Vec3{p[2].x, y0 + ch, p[2].z}, Vec3{p[3].x, y0 + ch, p[3].z}, {0, 0}, {0.3, 0},
                      {0.3, 0.3}, {0, 0.3}, chimney);
-    land_weld(mesh);
+    mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
 }
 
@@ -116,6 +116,6 @@ Mesh land_billboard()
     beam({CX + W, CY - H, Z - 0.2}, {CX + W + BEAM, CY + H, Z + 0.35});
     for (double x : {CX - W - 1.2, CX + W + 0.6})
         beam({x, land_ground_height(x, Z) - 0.5, Z - 0.6}, {x + 0.6, CY + H + BEAM, Z - 0.2});
-    land_weld(mesh);
+    mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
 }

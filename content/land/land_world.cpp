@@ -50,7 +50,8 @@ std::vector<NamedMesh> land_objects()
     out.push_back({"to", land_lake()});
     LandGround ground = land_ground();
     mesh_append(ground.world, land_sky());
-    for (Mesh* m : {&ground.road[0], &ground.road[1], &ground.world}) land_weld(*m);
+    for (Mesh* m : {&ground.road[0], &ground.road[1], &ground.world})
+        mesh_weld(*m, MESH_WELD_EXACT);
     out.push_back({"ut1", ground.road[0]});
     out.push_back({"ut2", ground.road[1]});
     out.push_back({"world", ground.world});

@@ -1,6 +1,8 @@
 #include "content/tools/mesh.h"
 
 #include <cstdio>
+#include <map>
+#include <tuple>
 
 int mesh_material(Mesh& mesh, const std::string& texture, int red, int green, int blue)
 {
@@ -41,6 +43,25 @@ void mesh_append(Mesh& mesh, const Mesh& other)
         for (int& c : t.corner) c += base;
         mesh.triangles.push_back(t);
     }
+}
+
+void mesh_weld(Mesh& mesh, MeshWeldKey key)
+{
+    // A float widened back to double is exact, so one map serves both keys.
+    auto place = [key](double v) { return key == MESH_WELD_AS_STORED ? double(float(v)) : v; };
+    std::map<std::tuple<double, double, double>, int> seen;
+    std::vector<Vec3> kept;
+    std::vector<int> index(mesh.vertices.size());
+    for (size_t i = 0; i < mesh.vertices.size(); i++) {
+        const Vec3 p = mesh.vertices[i];
+        const auto [it, fresh] =
+            seen.try_emplace({place(p.x), place(p.y), place(p.z)}, int(kept.size()));
+        if (fresh) kept.push_back(p);
+        index[i] = it->second;
+    }
+    mesh.vertices = std::move(kept);
+    for (MeshTriangle& t : mesh.triangles)
+        for (int& c : t.corner) c = index[size_t(c)];
 }
 
 bool t3d_write(const std::string& path, const Mesh& mesh)

@@ -44,6 +44,13 @@ void mesh_quad_tiled(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p
                      double v_repeat);
 // Appends other, its materials merged by texture name.
 void mesh_append(Mesh& mesh, const Mesh& other);
+// Corners at the same place become one vertex (the first one's): the scenes copy every vertex
+// of a drawn object into the render list, so shared corners keep it small. Faces keep their
+// own texture coordinates, so nothing is lost. The same place is either the same position in
+// the file (single precision: corners that rounding put a hair apart merge too) or exactly
+// the same position, which leaves such corners apart.
+enum MeshWeldKey : int { MESH_WELD_AS_STORED, MESH_WELD_EXACT };
+void mesh_weld(Mesh& mesh, MeshWeldKey key);
 
 // Writes the mesh as a .t3d file whose triangles are stored the other way round, as the scenes
 // read them with their corners reversed. false (with a message) on failure.
