@@ -39,9 +39,6 @@ void mesh_triangle(Mesh& mesh, int material, int a, int b, int c, TexturePoint t
 // p0..p3 counter-clockwise from the front, textured t0..t3; two triangles sharing p0-p2.
 void mesh_quad(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, TexturePoint t0,
                TexturePoint t1, TexturePoint t2, TexturePoint t3);
-// The quad with the texture repeated (u_repeat, v_repeat) times from p0 (v grows p0 -> p3).
-void mesh_quad_tiled(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, double u_repeat,
-                     double v_repeat);
 // Appends other, its materials merged by texture name.
 void mesh_append(Mesh& mesh, const Mesh& other);
 // Corners at the same place become one vertex (the first one's): the scenes copy every vertex
