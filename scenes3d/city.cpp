@@ -1,7 +1,7 @@
 #include "scenes3d/city.h"
 
 #include "engine3d/pipeline.h"
-#include "scenes3d/city_path.h"
+#include "flightpaths/city_path.h"
 #include "scenes3d/flight.h"
 
 namespace {

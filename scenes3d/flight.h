@@ -3,8 +3,8 @@
 #pragma once
 
 #include "engine3d/object.h"
+#include "flightpaths/flight_path.h"
 #include "gfx2d/image.h"
-#include "scenes3d/flight_path.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "scenes3d/land.h"
 
+#include "flightpaths/land_path.h"
 #include "scenes3d/flight.h"
-#include "scenes3d/land_path.h"
 
 const char* const land_texture_names[LAND_TEXTURE_COUNT] = {
     "eg",       "fa",     "fenyo", "fenyo2", "fold", "hazelol", "hazhatul",

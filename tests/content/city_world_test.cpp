@@ -1,12 +1,12 @@
 // The city's world as the scene will read it: every material names one of the scene's
 // textures, the textures share one palette, every row of the path fits the render list, and
 // the world keeps clear of the eye where the path runs along the streets.
-#include "content/city_world.h"
+#include "content/city/city_world.h"
 #include "content/content.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
+#include "flightpaths/city_path.h"
 #include "gfx2d/pcx.h"
-#include "scenes3d/city_path.h"
 
 #include <array>
 #include <cmath>

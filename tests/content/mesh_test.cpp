@@ -1,6 +1,6 @@
-// Meshes written as .t3d files come back as they were built, and the side given
-// counter-clockwise is the side the scenes show.
-#include "content/shapes.h"
+// Meshes written as .t3d files come back as they were built, the side given counter-clockwise
+// is the side the scenes show, and welding shares corners without moving a face.
+#include "content/tools/shapes.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
 #include "tests/engine3d/object_holder.h"
@@ -76,6 +76,42 @@ TEST(MeshFile, TheCounterClockwiseSideIsTheOneShown)
         for (int f = 0; f < 4; f++)
             EXPECT_EQ(o->faces[f].visible, f / 2 == shown ? 1 : 0)
                 << (inward ? "room" : "box") << " face " << f;
+    }
+}
+
+// Two quads side by side share an edge; one shared corner is a hair apart, as rounding leaves
+// corners computed two ways. Welding keeps the first of equal corners, moves no face corner
+// and leaves every texture coordinate; only the key decides whether the hair counts.
+TEST(MeshWeld, SharedCornersBecomeOneAndNoFaceMoves)
+{
+    const double hair = std::nextafter(1.0, 2.0);
+    for (MeshWeldKey key : {MESH_WELD_AS_STORED, MESH_WELD_EXACT}) {
+        Mesh mesh;
+        const int brick = mesh_material(mesh, "brick");
+        mesh_quad(mesh, brick, {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0}, {1, 0}, {1, 1},
+                  {0, 1});
+        mesh_quad(mesh, brick, {1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {hair, 1, 0}, {0, 0}, {0.5, 0},
+                  {0.5, 0.25}, {0, 0.25});
+        const Mesh before = mesh;
+        mesh_weld(mesh, key);
+
+        const bool stored = key == MESH_WELD_AS_STORED;
+        EXPECT_EQ(mesh.vertices.size(), stored ? 6u : 7u) << key;
+        EXPECT_EQ(mesh.vertices[2].x, 1.0) << "the first of equal corners stays";
+        ASSERT_EQ(mesh.triangles.size(), before.triangles.size());
+        for (size_t t = 0; t < mesh.triangles.size(); t++)
+            for (int c = 0; c < 3; c++) {
+                const Vec3 was = before.vertices[size_t(before.triangles[t].corner[c])];
+                const Vec3 is = mesh.vertices[size_t(mesh.triangles[t].corner[c])];
+                EXPECT_EQ(float(is.x), float(was.x)) << key << " triangle " << t;
+                EXPECT_EQ(is.y, was.y);
+                EXPECT_EQ(is.z, was.z);
+                if (!stored) {
+                    EXPECT_EQ(is.x, was.x) << "triangle " << t;
+                }
+                EXPECT_EQ(mesh.triangles[t].u[c], before.triangles[t].u[c]);
+                EXPECT_EQ(mesh.triangles[t].v[c], before.triangles[t].v[c]);
+            }
     }
 }
 

@@ -1,7 +1,7 @@
 #include "content/content.h"
-#include "content/coverage.h"
-#include "content/pictures.h"
-#include "content/quantize.h"
+#include "content/pictures/pictures.h"
+#include "content/tools/coverage.h"
+#include "content/tools/quantize.h"
 #include "data/files.h"
 #include "gfx2d/pcx.h"
 

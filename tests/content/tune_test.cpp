@@ -1,5 +1,5 @@
 // The show's tune: a module both players take, long enough for the show, ending by itself.
-#include "content/tune.h"
+#include "content/music/tune.h"
 
 #include <gtest/gtest.h>
 #include <set>

@@ -1,5 +1,5 @@
 // The XM writer: byte layout that both players rely on, and a round trip through libmikmod.
-#include "content/xm_writer.h"
+#include "content/music/xm_writer.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The flights' camera paths: the steps a row adds and the objects each row draws.
-#include "scenes3d/city_path.h"
-#include "scenes3d/land_path.h"
+#include "flightpaths/city_path.h"
+#include "flightpaths/land_path.h"
 
 #include <gtest/gtest.h>
 #include <numbers>

@@ -1,12 +1,12 @@
 // The landscape's world against the scene that shows it: the names it loads, and the flight's
 // eye positions, which the world must enclose and keep on its roads.
-#include "content/font.h"
-#include "content/land.h"
+#include "content/land/land.h"
+#include "content/tools/font.h"
 #include "engine3d/math3d.h"
 #include "engine3d/pipeline.h"
+#include "flightpaths/land_path.h"
 #include "gfx2d/pcx.h"
 #include "scenes3d/land.h"
-#include "scenes3d/land_path.h"
 
 #include <algorithm>
 #include <cmath>

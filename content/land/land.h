@@ -1,0 +1,72 @@
+// The landscape's world, made in parts: its textures, the ground with its roads, lake bed and
+// the sky with the mountains around, the forests, the village, the rocks and the closing
+// billboard. Everything is in the object files' own coordinates: y up, 1 unit = 10 world units,
+// the flight's eye at height 2 over the roads.
+#pragma once
+
+#include "content/tools/mesh.h"
+#include "content/tools/picture_set.h"
+#include "content/tools/world.h"
+
+#include <vector>
+
+struct Font;
+
+struct LandPoint {
+    double x, z;
+};
+
+constexpr double LAND_ROAD_HALF_WIDTH = 2.6;
+// Where the four houses stand, round the road south of the village square.
+constexpr LandPoint land_house_sites[4] = {
+    {-33.0, -23.0}, {20.0, -19.0}, {20.0, -31.0}, {-7.0, -27.0}};
+constexpr LandPoint LAND_LAKE_CENTRE = {-17.0, -45.0};
+constexpr double LAND_SKY_HEIGHT = 32.0;
+// Palette entries the textures use; 254 and 255 are never drawn.
+constexpr int LAND_PALETTE_COLOURS = 254;
+
+// The 19 textures, in the order the scene lists them.
+std::vector<NamedPicture> land_textures(Font* bold);
+// A house wall: 0 front, 1 back, 2 side.
+RgbImage land_wall_texture(int kind);
+// The closing billboard's picture (square: it is stretched over a 4:3 board).
+RgbImage land_billboard_picture(Font* bold);
+
+// The mountains' foot round every eye position of the flight, and the point it is drawn round.
+extern const LandPoint land_ring[20];
+extern const LandPoint land_ring_centre;
+
+// Height of the terrain; flat along the roads, by the houses and round the lake.
+double land_ground_height(double x, double z);
+// Distance to the nearest road's centre line; road is 0 or 1 (which road is nearest).
+double land_road_distance(double x, double z, int* road = nullptr);
+// Inside the ring of mountains, at least margin units from it.
+bool land_inside_ring(double x, double z, double margin);
+bool land_in_lake(double x, double z);
+
+// The ground (the world's part) and the two roads, cut from one tiling so they never overlap.
+struct LandGround {
+    Mesh world, road[2];
+};
+LandGround land_ground();
+// The mountain walls and the sky over them, facing in.
+Mesh land_sky();
+
+// Forests: count trees around centre; conifer or broadleaf; seed picks the shapes.
+Mesh land_forest(LandPoint centre, double radius, int count, bool conifer, unsigned seed);
+// House number index (0-3) at centre, its front facing the given direction (radians about y).
+Mesh land_house(LandPoint centre, double facing, int index);
+Mesh land_boulders(LandPoint centre, unsigned seed);
+Mesh land_cliff(LandPoint centre, unsigned seed);
+Mesh land_lake();
+Mesh land_billboard();
+
+// All 33 objects, named as the scene lists them.
+std::vector<NamedMesh> land_objects();
+
+// Helpers for the parts: triangles turned to face away from a point (or upwards), so that
+// no part needs its winding worked out by hand.
+void land_triangle_facing(Mesh& mesh, int material, Vec3 a, Vec3 b, Vec3 c, TexturePoint ta,
+                          TexturePoint tb, TexturePoint tc, Vec3 away_from);
+void land_quad_facing(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, TexturePoint t0,
+                      TexturePoint t1, TexturePoint t2, TexturePoint t3, Vec3 away_from);
