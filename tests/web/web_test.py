@@ -93,8 +93,7 @@ def case_frames(browser, url, args, f):
 
 def music_position(page):
     """The show's clock and the music's position since the music started, in ms."""
-    return page.evaluate("(() => [clock.now() - music.startedAt,"
-                         " (music.played + music.starved) * 1000 / 44100])()")
+    return page.evaluate("[clock.now() - music.startedAt, musicPosition() * 1000 / 44100]")
 
 
 def frame_intervals(frames, segment):
@@ -132,6 +131,7 @@ def case_pause(browser, url, args, f):
     page.wait_for("music.played > 44100 * 2", 30)
     show0, music0 = music_position(page)
     frames0 = page.evaluate("vantorStats.frames.length")
+    f.check(frames0 > 30, f"the show runs ({frames0} frames)")
     other = page.send("Target.createTarget", url="about:blank")["targetId"]
     page.wait_for("document.hidden", 10)
     time.sleep(0.3)
@@ -155,7 +155,6 @@ def case_pause(browser, url, args, f):
             f"the music went on in step with the show ({music3 - music0:.0f} ms of music, "
             f"{show3 - show0:.0f} ms of show, {shown_ms:.0f} ms of that while visible)")
     f.check(page.evaluate("sound.ctx.state") == "running", "the AudioContext runs again")
-    f.check(frames1 - frames0 > 0, "frames were shown before the tab was hidden")
     f.check(not page.errors(), "no errors in the console: " + "; ".join(page.errors()))
 
 
