@@ -88,6 +88,15 @@ def case_frames(browser, url, args, f):
             f"the page presented {len(got)} frames, the capture {len(expected)}")
     f.check(page.evaluate("vantorStats.exit") == 0, "the program ended with status 0")
     f.check(page.evaluate("!document.getElementById('end').hidden"), "the end screen is shown")
+    # Watching again starts a fresh program: its frames are the first run's again.
+    seen = len(page.console)
+    x, y = page.evaluate("(() => { const r = document.getElementById('again')"
+                         ".getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+    page.click(x, y)
+    page.wait_for("vantorStats.frames.length >= 400", 120, poll=0.2)
+    again = [text for level, text in page.console[seen:] if level == "log" and text[:1] == "s"]
+    f.check(len(again) >= 400 and again[:400] == expected[:400],
+            "watched again, the first 400 frames are the same")
     f.check(not page.errors(), "no errors in the console: " + "; ".join(page.errors()))
 
 
