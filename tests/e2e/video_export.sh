@@ -83,8 +83,8 @@ status=$?
 grep -q 'ffmpeg failed' err.txt || fail "unwritable output: $(cat err.txt)"
 pgrep -f "$work/nodir" >/dev/null && fail "unwritable output: ffmpeg still runs"
 
-# A picture missing from the tree: the show ends early through the fatal path, whose status
-# is 0 for the real programs; the sound file is incomplete, so the export fails.
+# A picture missing from the tree: the show ends early through the fatal path; the sound file
+# is incomplete, so the export fails.
 mkdir -p broken/grafika
 ln -s "$show"/music "$show"/3d broken/
 for f in "$show"/grafika/*; do [ "${f##*/}" = pingu3.pcx ] || ln -s "$f" broken/grafika/; done
