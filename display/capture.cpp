@@ -155,7 +155,7 @@ void display_close()
 {
     if (settings.profile) profile_report(settings.profile == 2);
     if (!media_wanted(settings.media)) return;
-    // The fatal path ends the show early with status 0; a cut-short video is a failure.
+    // A show cut short (the fatal path) leaves a video that is cut short too.
     const bool ok = media_close(clock_now_ms(), stopped_on_request || show_finished);
     settings.media = {};
     if (!ok) {

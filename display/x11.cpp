@@ -377,7 +377,7 @@ void display_open(int argc, char** argv, const char* title, int width, int heigh
                                : "INFO: Shared memory extension not in use\n");
     if (result != 0) {
         std::printf("Cann't allocate image!\n");
-        demo_exit(0);
+        demo_exit(DEMO_EXIT_FAILURE);
     }
 }
 
