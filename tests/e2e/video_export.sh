@@ -91,7 +91,7 @@ for f in "$show"/grafika/*; do [ "${f##*/}" = pingu3.pcx ] || ln -s "$f" broken/
 "$capture" --data broken --wav early.wav >out.txt 2>err.txt
 status=$?
 [ "$status" -eq 1 ] || fail "show cut short: status $status"
-grep -q "Cann't load image grafika/pingu3.pcx" out.txt || fail "show cut short: $(cat out.txt)"
+grep -q "Cann't load image grafika/pingu3.pcx" err.txt || fail "show cut short: $(cat err.txt)"
 grep -q 'ended early' err.txt || fail "show cut short: $(cat err.txt)"
 
 "$capture" --video show.avi >/dev/null 2>err.txt
