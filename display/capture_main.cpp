@@ -62,17 +62,6 @@ static bool capture_ends_with(const std::string& text, const char* suffix)
     return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, suffix) == 0;
 }
 
-// The run changes into the data tree: output names are taken from where the user is.
-static std::string capture_absolute(const std::string& path)
-{
-    if (path.empty() || path[0] == '/') return path;
-    char* here = getcwd(nullptr, 0);
-    if (here == nullptr) return path;
-    std::string full = std::string(here) + "/" + path;
-    std::free(here);
-    return full;
-}
-
 // Checks the combination of options; false with a message.
 static bool capture_check(const CaptureSettings& s, const char* program)
 {
@@ -175,11 +164,11 @@ int main(int argc, char** argv)
         else if (std::strcmp(opt, "--holes") == 0)
             ok = capture_int_arg(value, 0, 255, &s.holes_sentinel);
         else if (std::strcmp(opt, "--video") == 0)
-            s.media.video_path = capture_absolute(value);
+            s.media.video_path = demo_start_path(value);
         else if (std::strcmp(opt, "--video-scale") == 0)
             ok = capture_int_arg(value, 1, 8, &s.media.video_scale);
         else if (std::strcmp(opt, "--wav") == 0)
-            s.media.wav_path = capture_absolute(value);
+            s.media.wav_path = demo_start_path(value);
         else if (std::strcmp(opt, "--stop-after") == 0)
             ok = capture_int_arg(value, 0, 1000, &s.stop_after_segment);
         else
