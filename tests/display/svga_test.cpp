@@ -190,19 +190,6 @@ TEST(Svga, FatalSignalGivesBackModeColoursAndSwitching)
 
 TEST(Svga, BuffersAreMadeWhenTheDisplayOpensAndTheirFailureEndsThere)
 {
-    // A present allocates nothing: with no large allocation left, the frame is still scaled.
-    const int status = in_child([] {
-        fb_fake_reset(640, 480, 8, 0, 1 << 20);
-        fb_fake().modes = {{640, 480}};
-        ASSERT_NE(open_with(5).find("Width: 640  Height: 480"), std::string::npos);
-        large_mallocs_left = 0;
-        std::vector<uint8_t> pixels = frame_pixels();
-        Image frame{320, 240, pixels.data()};
-        display_present(&frame);
-        EXPECT_EQ(fb_fake_pixel(639, 479), pixels[320 * 240 - 1]);
-    });
-    EXPECT_EQ(status, 0);
-
     // The off-screen context (first) or the scaled frame (second) not to be had: a message, and
     // the console is given back.
     auto run = [](int large_mallocs) {
