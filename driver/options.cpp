@@ -90,6 +90,7 @@ std::string demo_start_path(const std::string& path)
 
 bool demo_enter_data(const char* dir, const char* program)
 {
+    // Named while we are still there.
     options_start_dir();
     if (dir != nullptr) {
         if (chdir(dir) == 0) return true;
