@@ -137,8 +137,8 @@ check_program() {
 start_probe() {
     rm -f "$work/in" "$work/probe.out"
     mkfifo "$work/in"
-    env "${run_env[@]}" timeout 60 "$probe" --hold --expect "$work/expected.ppm" "${probe_args[@]}" <"$work/in" \
-        >"$work/probe.out" 2>"$work/probe.err" &
+    env "${run_env[@]}" timeout 60 "$probe" --hold --expect "$work/expected.ppm" \
+        "${probe_args[@]}" <"$work/in" >"$work/probe.out" 2>"$work/probe.err" &
     probe_pid=$!
     exec 7>"$work/in"
     send_line "$1"
@@ -318,10 +318,10 @@ refused)
     ;;
 nosegment)
     # No shared segment on our side, as under a container's IPC limits: one INFO line, then
-    # plain images. The shim is preloaded into the program only.
+    # plain images. The shim is preloaded into the program and the probe only.
     start_server -screen 0 1024x768x16
     for call in shmget shmat; do
-        run_env=(LD_PRELOAD="$1" SHM_REFUSE=$call
+        run_env=(LD_PRELOAD="$1" SHM_REFUSE="$call"
             ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
         check_program 2 "$SHM_OFF"
         check_probe 1 "$SHM_OFF" "nosegment-$call" yes
