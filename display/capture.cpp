@@ -8,6 +8,7 @@
 #include "engine3d/pipeline.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,15 +38,24 @@ uint64_t capture_hash(const uint8_t* data, size_t size)
     return h;
 }
 
+// The caller says what failed; libpng's own words would be a second message.
+static void capture_png_error(png_structp png, png_const_charp)
+{
+    png_longjmp(png, 1);
+}
+
 bool capture_write_png(const char* path, const uint8_t* data, int width, int height)
 {
     FILE* f = std::fopen(path, "wb");
     if (f == nullptr) return false;
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, capture_png_error, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
+        const int error = errno;
         png_destroy_write_struct(&png, info ? &info : nullptr);
         std::fclose(f);
+        errno = error;
         return false;
     }
     png_init_io(png, f);
@@ -92,17 +102,36 @@ static void capture_save_png(const Image* frame)
     char path[4096];
     std::snprintf(path, sizeof path, "%s/s%02d-f%04d.png", settings.png_dir.c_str(), segment,
                   frame_in_segment);
-    if (!capture_write_png(path, data, w, h)) std::fprintf(stderr, "cannot write %s\n", path);
+    // The next frame would fail the same way: the first failure ends the run.
+    if (!capture_write_png(path, data, w, h)) {
+        std::fprintf(stderr, "vantor-capture: cannot write %s: %s\n", path, std::strerror(errno));
+        demo_exit(1);
+    }
 }
 
-static void capture_count_holes(const Image* frame)
+// A reader that has gone (a closed pipe where SIGPIPE is ignored, for ffmpeg or by whoever
+// started us) or a full disk ends the run, rather than the rest of the show going nowhere.
+static void capture_check_results()
+{
+    if (!std::ferror(settings.results)) return;
+    std::fprintf(stderr, "vantor-capture: cannot write to standard output: %s\n",
+                 std::strerror(errno));
+    demo_exit(1);
+}
+
+static void capture_count_holes(const Image* frame, bool print)
 {
     const size_t n = size_t(frame->width) * frame->height;
     const uint8_t sentinel = uint8_t(settings.holes_sentinel);
-    std::printf("s%02d f%04d holes %zu dropped %lld\n", segment, frame_in_segment,
-                size_t(std::count(frame->pixels, frame->pixels + n, sentinel)),
-                static_cast<long long>(render_list_dropped_faces() + draw_dropped_faces()));
-    // Overwriting the driver's frame is this mode's whole point.
+    if (print) {
+        std::fprintf(settings.results, "s%02d f%04d holes %zu dropped %lld\n", segment,
+                     frame_in_segment,
+                     size_t(std::count(frame->pixels, frame->pixels + n, sentinel)),
+                     static_cast<long long>(render_list_dropped_faces() + draw_dropped_faces()));
+        capture_check_results();
+    }
+    // Overwriting the driver's frame is this mode's whole point. Every frame is refilled, so a
+    // segment's first frame counts as it does in a run of the whole show.
     std::fill(frame->pixels, frame->pixels + n, sentinel);
 }
 
@@ -120,19 +149,21 @@ void display_present(const Image* frame)
     for (size_t i = 0; i < n; i++)
         std::memcpy(&rgb[i * 3], &capture_palette[frame->pixels[i] * 3], 3);
 
-    if (settings.print_hashes)
-        std::printf("s%02d f%04d %016llx\n", segment, frame_in_segment,
-                    static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
     const int last = settings.last_segment < 0 ? settings.only_segment : settings.last_segment;
     const bool wanted =
         settings.only_segment < 0 || (segment >= settings.only_segment && segment <= last);
+    if (settings.print_hashes && wanted) {
+        std::fprintf(settings.results, "s%02d f%04d %016llx\n", segment, frame_in_segment,
+                     static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
+        capture_check_results();
+    }
     if (media_wanted(settings.media) &&
         !media_frame(rgb.data(), int(frame->width), int(frame->height), clock_now_ms(), wanted))
         demo_exit(1);
     const int every = settings.every > 0 ? settings.every : 1;
     if (!settings.png_dir.empty() && wanted && frame_in_segment % every == 0)
         capture_save_png(frame);
-    if (settings.holes_sentinel >= 0) capture_count_holes(frame);
+    if (settings.holes_sentinel >= 0) capture_count_holes(frame, wanted);
     frame_in_segment++;
 }
 
@@ -154,9 +185,13 @@ void capture_show_finished()
 
 void display_close()
 {
-    if (settings.profile) profile_report(settings.profile == 2);
+    if (settings.profile) {
+        profile_report(settings.results, settings.profile == 2);
+        settings.profile = 0;
+        if (std::fflush(settings.results) != 0) capture_check_results();
+    }
     if (!media_wanted(settings.media)) return;
-    // The fatal path ends the show early with status 0; a cut-short video is a failure.
+    // A show cut short (the fatal path) leaves a video that is cut short too.
     const bool ok = media_close(clock_now_ms(), stopped_on_request || show_finished);
     settings.media = {};
     if (!ok) {

@@ -7,19 +7,21 @@
 #include "display/capture_media.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 struct CaptureSettings {
     std::string png_dir;         // write PNGs here when not empty
     int every = 1;               // keep every N-th frame of a segment for the PNGs
     int scale = 1;               // 1: 320x240 pictures, 2: pixels doubled
-    int only_segment = -1;       // PNGs and video of this segment only (-1: all)
+    int only_segment = -1;       // every output limited to this segment (-1: all)
     int last_segment = -1;       // with only_segment: the segments from that one to this one
-    bool print_hashes = false;   // one line per presented frame on standard output
+    bool print_hashes = false;   // one line per presented frame on results
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
     int holes_sentinel = -1;     // 0-255: count the pixels each frame left undrawn (see below)
     int profile = 0;             // 1: render times per scene at the end, 2: the same as JSON
     MediaSettings media;         // the video and the WAV file
+    FILE* results = stdout;      // the hashes, holes and profile: nothing else is written here
 };
 
 // The module, relative to the data tree.
@@ -37,5 +39,5 @@ void capture_show_finished();
 
 // FNV-1a over the frame's RGB bytes: what a golden-frame test compares.
 uint64_t capture_hash(const uint8_t* rgb, size_t size);
-// Writes width x height RGB bytes as an 8-bit PNG; false on failure.
+// Writes width x height RGB bytes as an 8-bit PNG; false on failure, with errno telling why.
 bool capture_write_png(const char* path, const uint8_t* rgb, int width, int height);

@@ -88,14 +88,14 @@ static void ffmpeg_close_fds(std::initializer_list<int> fds)
 bool ffmpeg_start(const FfmpegJob& job)
 {
     const std::vector<std::string> args = ffmpeg_arguments(job);
-    int video[2], audio[2], report[2];
-    if (pipe2(video, O_CLOEXEC) != 0) return false;
-    if (pipe2(audio, O_CLOEXEC) != 0) {
-        ffmpeg_close_fds({video[0], video[1]});
-        return false;
-    }
-    if (pipe2(report, O_CLOEXEC) != 0) {
-        ffmpeg_close_fds({video[0], video[1], audio[0], audio[1]});
+    // A failed pipe2 leaves its pair as it was: -1, nothing to close.
+    int video[2] = {-1, -1}, audio[2] = {-1, -1}, report[2] = {-1, -1};
+    if (pipe2(video, O_CLOEXEC) != 0 || pipe2(audio, O_CLOEXEC) != 0 ||
+        pipe2(report, O_CLOEXEC) != 0) {
+        const int error = errno;
+        ffmpeg_close_fds({video[0], video[1], audio[0], audio[1], report[0], report[1]});
+        std::fprintf(stderr, "vantor-capture: cannot make the pipes to ffmpeg: %s\n",
+                     std::strerror(error));
         return false;
     }
     std::fflush(nullptr);
@@ -127,7 +127,8 @@ bool ffmpeg_start(const FfmpegJob& job)
             std::fprintf(stderr, "vantor-capture: cannot run ffmpeg: %s\n", std::strerror(error));
         return false;
     }
-    // A closed pipe must become an error to look at, not the end of the capture.
+    // A closed pipe must become an error to look at, not the end of the capture. For the rest
+    // of the run: the results on standard output are checked after every line instead.
     std::signal(SIGPIPE, SIG_IGN);
     fcntl(video_fd, F_SETFL, O_NONBLOCK);
     fcntl(audio_fd, F_SETFL, O_NONBLOCK);

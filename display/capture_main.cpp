@@ -3,9 +3,11 @@
 #include "driver/demo.h"
 #include "driver/options.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,17 +62,6 @@ static bool capture_ends_with(const std::string& text, const char* suffix)
     return text.size() >= n && strcasecmp(text.c_str() + text.size() - n, suffix) == 0;
 }
 
-// The run changes into the data tree: output names are taken from where the user is.
-static std::string capture_absolute(const std::string& path)
-{
-    if (path.empty() || path[0] == '/') return path;
-    char* here = getcwd(nullptr, 0);
-    if (here == nullptr) return path;
-    std::string full = std::string(here) + "/" + path;
-    std::free(here);
-    return full;
-}
-
 // Checks the combination of options; false with a message.
 static bool capture_check(const CaptureSettings& s, const char* program)
 {
@@ -84,6 +75,45 @@ static bool capture_check(const CaptureSettings& s, const char* program)
         return false;
     }
     return true;
+}
+
+// Makes the PNG folder and names it absolutely: the run changes into the data tree. false with
+// a message when there is no folder to write into.
+static bool capture_make_folder(std::string* dir)
+{
+    struct stat st;
+    if (mkdir(dir->c_str(), 0777) != 0 && errno != EEXIST) {
+        std::fprintf(stderr, "vantor-capture: cannot make the folder %s: %s\n", dir->c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    if (stat(dir->c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "vantor-capture: %s is not a folder\n", dir->c_str());
+        return false;
+    }
+    if (char* full = realpath(dir->c_str(), nullptr)) {
+        *dir = full;
+        std::free(full);
+    }
+    return true;
+}
+
+// Standard output is kept for the results asked for (hashes, holes, the profile), so that a
+// program can read them; everything the show itself prints goes to standard error instead.
+static FILE* capture_results_stream()
+{
+    const int fd = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
+    FILE* results = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (results == nullptr) {
+        if (fd >= 0) close(fd);
+        return stdout;
+    }
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    // A line at a time: a reader gets each frame's line as it comes, and a reader that has gone
+    // is noticed at the next frame.
+    std::setvbuf(results, nullptr, _IOLBF, 0);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    return results;
 }
 
 static bool capture_int_arg(const char* text, int minimum, int maximum, int* out)
@@ -134,11 +164,11 @@ int main(int argc, char** argv)
         else if (std::strcmp(opt, "--holes") == 0)
             ok = capture_int_arg(value, 0, 255, &s.holes_sentinel);
         else if (std::strcmp(opt, "--video") == 0)
-            s.media.video_path = capture_absolute(value);
+            s.media.video_path = demo_start_path(value);
         else if (std::strcmp(opt, "--video-scale") == 0)
             ok = capture_int_arg(value, 1, 8, &s.media.video_scale);
         else if (std::strcmp(opt, "--wav") == 0)
-            s.media.wav_path = capture_absolute(value);
+            s.media.wav_path = demo_start_path(value);
         else if (std::strcmp(opt, "--stop-after") == 0)
             ok = capture_int_arg(value, 0, 1000, &s.stop_after_segment);
         else
@@ -150,15 +180,9 @@ int main(int argc, char** argv)
         i++;
     }
     if (!capture_check(s, argv[0])) return 2;
-    if (!s.png_dir.empty()) {
-        mkdir(s.png_dir.c_str(), 0777);
-        // The run changes into the data tree: keep the output where the user meant it.
-        if (char* full = realpath(s.png_dir.c_str(), nullptr)) {
-            s.png_dir = full;
-            std::free(full);
-        }
-    }
+    if (!s.png_dir.empty() && !capture_make_folder(&s.png_dir)) return 1;
     if (!demo_enter_data(data_dir, argv[0])) return 2;
+    s.results = capture_results_stream();
     capture_configure(s);
     return demo_run(1, argv);
 }

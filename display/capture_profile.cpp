@@ -39,10 +39,10 @@ void profile_present_end()
     presented = true;
 }
 
-void profile_report(bool json)
+void profile_report(FILE* out, bool json)
 {
     const double wall = std::chrono::duration<double>(Clock::now() - run_start).count();
-    if (json) std::printf("{\"scenes\": [");
+    if (json) std::fprintf(out, "{\"scenes\": [");
     const char* separator = "";
     for (auto& [segment, times] : render_ms) {
         // Every segment ends with the blank step's cleared frame: not the scene's.
@@ -52,17 +52,19 @@ void profile_report(bool json)
         const char* name = demo_segment_name(segment);
         const double median = percentile(times, 0.5), p99 = percentile(times, 0.99);
         if (json) {
-            std::printf("%s\n  {\"scene\": \"%s\", \"frames\": %zu, \"median_ms\": %.4f, "
-                        "\"p99_ms\": %.4f, \"max_ms\": %.4f}",
-                        separator, name, times.size(), median, p99, times.back());
+            std::fprintf(out,
+                         "%s\n  {\"scene\": \"%s\", \"frames\": %zu, \"median_ms\": %.4f, "
+                         "\"p99_ms\": %.4f, \"max_ms\": %.4f}",
+                         separator, name, times.size(), median, p99, times.back());
             separator = ",";
         } else {
-            std::printf("profile %-14s frames %5zu median %8.4f ms p99 %8.4f ms max %8.4f ms\n",
-                        name, times.size(), median, p99, times.back());
+            std::fprintf(out,
+                         "profile %-14s frames %5zu median %8.4f ms p99 %8.4f ms max %8.4f ms\n",
+                         name, times.size(), median, p99, times.back());
         }
     }
     if (json)
-        std::printf("\n], \"wall_s\": %.3f}\n", wall);
+        std::fprintf(out, "\n], \"wall_s\": %.3f}\n", wall);
     else
-        std::printf("profile wall %.3f s\n", wall);
+        std::fprintf(out, "profile wall %.3f s\n", wall);
 }

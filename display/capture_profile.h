@@ -5,6 +5,8 @@
 // Marks the hand-over of a frame of the given segment to the display, and the end of it.
 void profile_present_begin(int segment);
 void profile_present_end();
+#include <cstdio>
+
 // Frames, median, 99th percentile and maximum per scene in milliseconds, and the run's wall
-// time, on standard output: one line per scene, or one JSON object.
-void profile_report(bool json);
+// time, onto out: one line per scene, or one JSON object.
+void profile_report(FILE* out, bool json);

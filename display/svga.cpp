@@ -44,7 +44,7 @@ int card_palette[768];
 
 } // namespace
 
-void display_open(int, char**, const char*, int, int)
+void display_open(int, char**, const char*, int width, int height)
 {
     if (vga_init() != 0) svga_fail("ERROR: Can't init vga\n", 0);
     vga_started = true;
@@ -66,15 +66,20 @@ void display_open(int, char**, const char*, int, int)
     gl_getcontext(&physical);
     gl_clearscreen(0);
     gl_enablepageflipping(&physical);
-    gl_setcontextvgavirtual(chosen_mode);
+    const bool have_virtual = gl_setcontextvgavirtual(chosen_mode) == 0;
     gl_getcontext(&virtual_screen);
     contexts_made = true;
 
     const vga_modeinfo* info = vga_getmodeinfo(chosen_mode);
-    std::printf("Width: %d  Height: %d  Colors: %d\n", info->width, info->height, info->colors);
     mode_width = info->width;
     mode_height = info->height;
     mode_pixels = mode_width * mode_height;
+    // Both off-screen buffers are had here or never: a present has no way to say it failed.
+    const bool scaled = mode_width != width || mode_height != height;
+    if (!have_virtual || virtual_screen.vbuf == nullptr ||
+        (scaled && image_create(&mode_image, uint32_t(mode_width), uint32_t(mode_height)) != 0))
+        svga_fail("Cann't allocate image!\n", DEMO_EXIT_FAILURE);
+    std::printf("Width: %d  Height: %d  Colors: %d\n", info->width, info->height, info->colors);
 }
 
 void display_set_palette(const uint8_t* palette)
@@ -91,9 +96,7 @@ void display_present(const Image* frame)
     if (!contexts_made || virtual_screen.vbuf == nullptr) return;
     const Image* source = frame;
     if (int(frame->width) != mode_width || int(frame->height) != mode_height) {
-        if (mode_image == nullptr &&
-            image_create(&mode_image, uint32_t(mode_width), uint32_t(mode_height)) != 0)
-            return;
+        if (mode_image == nullptr) return;
         image_blit_scaled(mode_image, 0, 0, mode_width, mode_height, frame, 0, 0,
                           int32_t(frame->width), int32_t(frame->height), 0, 0);
         source = mode_image;

@@ -277,25 +277,26 @@ static int x11_attach_error(Display*, XErrorEvent*)
     return 0;
 }
 
-// Result 0, or -1 no image, -2 no segment, -4 segment not attached here; 1: the server
-// could not attach the segment (a display on another machine), nothing is left over.
-static int x11_image_create_shared(size_t* size)
+// false when no shared image can be had: no segment or no attach on our side (a container's
+// IPC limits), or the server could not attach it (a display on another machine). Nothing is
+// left over then, and plain images will do.
+static bool x11_image_create_shared(size_t* size)
 {
     x_segment = {};
     x_image = XShmCreateImage(x_display, x_visual.visual, unsigned(x_visual.depth), ZPixmap,
                               nullptr, &x_segment, unsigned(image_width), unsigned(image_height));
-    if (x_image == nullptr) return -1;
+    if (x_image == nullptr) return false;
     *size = size_t(x_image->bytes_per_line) * image_height;
     x_segment.shmid = shmget(IPC_PRIVATE, *size, IPC_CREAT | 0600);
     if (x_segment.shmid < 0) {
         x11_image_destroy();
-        return -2;
+        return false;
     }
     void* address = shmat(x_segment.shmid, nullptr, 0);
     if (address == reinterpret_cast<void*>(-1)) {
         shmctl(x_segment.shmid, IPC_RMID, nullptr);
         x11_image_destroy();
-        return -4;
+        return false;
     }
     // Marked for removal at once: freed by the system when the last user detaches, whatever
     // way this process ends from here on. (The server may still attach it.)
@@ -312,12 +313,12 @@ static int x11_image_create_shared(size_t* size)
     XShmAttach(x_display, &x_segment);
     XSync(x_display, False);
     XSetErrorHandler(previous);
-    if (!attach_refused) return 0;
+    if (!attach_refused) return true;
 
     shmdt(x_segment.shmaddr);
     x_segment = {};
     x11_image_destroy();
-    return 1;
+    return false;
 }
 
 static int x11_image_create_plain(size_t* size)
@@ -334,8 +335,7 @@ static int x11_image_create_plain(size_t* size)
     return 0;
 }
 
-// The window-size image. A shared image that the server cannot attach falls back to a plain
-// one and turns shared memory off.
+// The window-size image. Without a shared image, a plain one does, and shared memory is off.
 static int x11_image_create()
 {
     image_width = window_width;
@@ -344,15 +344,15 @@ static int x11_image_create()
         image_width = std::max(image_width, DisplayWidth(x_display, x_screen));
         image_height = std::max(image_height, DisplayHeight(x_display, x_screen));
     }
+    // The frame is presented whole, also into a window (or screen) smaller than itself, which
+    // then shows what fits.
+    image_width = std::max(image_width, frame_width);
+    image_height = std::max(image_height, frame_height);
     layout = resizable ? x11_layout_fit(window_width, window_height, frame_width, frame_height)
                        : X11Layout{pixel_size, 0, 0};
     size_t size = 0;
-    int result = 1;
-    if (shm_in_use) {
-        result = x11_image_create_shared(&size);
-        if (result == 1) shm_in_use = false;
-    }
-    if (result == 1) result = x11_image_create_plain(&size);
+    shm_in_use = shm_in_use && x11_image_create_shared(&size);
+    const int result = shm_in_use ? 0 : x11_image_create_plain(&size);
     if (result == 0) std::memset(x_image->data, 0, size);
     return result;
 }
@@ -377,7 +377,7 @@ void display_open(int argc, char** argv, const char* title, int width, int heigh
                                : "INFO: Shared memory extension not in use\n");
     if (result != 0) {
         std::printf("Cann't allocate image!\n");
-        demo_exit(0);
+        demo_exit(DEMO_EXIT_FAILURE);
     }
 }
 

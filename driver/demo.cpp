@@ -31,11 +31,8 @@ int demo_run(int argc, char** argv)
     seed_random();
 
     Image* frame;
-    if (image_create(&frame, FRAME_WIDTH, FRAME_HEIGHT) != 0) {
-        std::printf("Cann't allocate image!\n");
-        display_close();
-        return 0;
-    }
+    if (image_create(&frame, FRAME_WIDTH, FRAME_HEIGHT) != 0)
+        demo_fatal("Cann't allocate image!\n");
     set_render_target(frame->pixels, int32_t(frame->width), int32_t(frame->height));
     music_load("music/vantor6.xm");
 

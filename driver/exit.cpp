@@ -25,5 +25,5 @@ void demo_fatal(const char* format, ...)
     va_start(args, format);
     std::vprintf(format, args);
     va_end(args);
-    demo_exit(0);
+    demo_exit(DEMO_EXIT_FAILURE);
 }

@@ -1,6 +1,7 @@
 #include "driver/frame_log.h"
 
 #include "driver/demo.h"
+#include "driver/options.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -83,11 +84,12 @@ long own_peak_kb()
 
 void frame_log_open()
 {
-    const char* path = std::getenv("VANTOR_FRAME_LOG");
-    if (path == nullptr || *path == '\0' || log_fd >= 0) return;
-    log_fd = open(path, O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    const char* name = std::getenv("VANTOR_FRAME_LOG");
+    if (name == nullptr || *name == '\0' || log_fd >= 0) return;
+    const std::string path = demo_start_path(name);
+    log_fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
     if (log_fd < 0) {
-        std::fprintf(stderr, "vantor: cannot write the frame log %s: %s\n", path,
+        std::fprintf(stderr, "vantor: cannot write the frame log %s: %s\n", path.c_str(),
                      std::strerror(errno));
         return;
     }

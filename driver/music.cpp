@@ -4,6 +4,7 @@
 
 #include "driver/ask.h"
 #include "driver/frame_log.h"
+#include "driver/options.h"
 #include "driver/signals.h"
 
 #include <cerrno>
@@ -69,6 +70,15 @@ static void music_default_signals(std::initializer_list<int> signals)
     for (int s : signals) std::signal(s, SIG_DFL);
 }
 
+// The disk writers write music.wav (.aiff, .raw) into the current directory: the one the user
+// started from, not the data tree, which may not even be writable. For the processes that
+// open the driver only: the parent stays in the tree.
+static void music_enter_start_dir()
+{
+    // Should that directory be gone, the file goes into the data tree instead.
+    if (chdir(demo_start_path(".").c_str()) != 0) return;
+}
+
 // Tries MikMod_Init on the chosen driver in a child process and reports the mode the
 // driver accepted. ALSA without a device aborts inside the library, and a sound server
 // may never answer: both only cost the probe. Its stderr is silenced for the same reason.
@@ -88,6 +98,7 @@ static bool music_probe_driver(UWORD* accepted_mode)
         music_default_signals({SIGINT, SIGTERM, SIGHUP, SIGCHLD});
         const int null_fd = open("/dev/null", O_WRONLY);
         if (null_fd >= 0) dup2(null_fd, STDERR_FILENO);
+        music_enter_start_dir();
         if (MikMod_Init("") == 0) {
             const UWORD mode = md_mode;
             if (write(fds[1], &mode, sizeof mode) != sizeof mode) _exit(1);
@@ -337,11 +348,15 @@ static void music_child_play(MODULE* module)
     if (have_module) Player_Free(music_module);
     music_module = nullptr;
     MikMod_Exit();
-    if (!have_module) _exit(0);
+    // The module is opened in the data tree, before the driver is opened where it writes.
+    FILE* module_file = have_module ? std::fopen(music_path.c_str(), "rb") : nullptr;
+    if (module_file == nullptr) _exit(0);
+    music_enter_start_dir();
     md_device = UWORD(music_device);
     md_mode = music_mode;
     if (MikMod_Init("") != 0) _exit(0);
-    MODULE* module = Player_Load(music_path.c_str(), MUSIC_MAX_CHANNELS, 0);
+    MODULE* module = Player_LoadFP(module_file, MUSIC_MAX_CHANNELS, 0);
+    std::fclose(module_file);
     if (module != nullptr) {
         music_prepare(module);
         music_child_play(module);

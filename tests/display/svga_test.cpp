@@ -4,6 +4,7 @@
 // life of a process, as SVGAlib does, so every case runs in a child process of its own.
 #include "display/display.h"
 #include "display/fb_device_fake.h"
+#include "driver/demo.h"
 
 #include <gtest/gtest.h>
 #include <linux/vt.h>
@@ -14,6 +15,20 @@
 #include <csignal>
 #include <string>
 #include <vector>
+
+// Large allocations (a screen's worth) left before they are refused; -1: no limit. The test
+// program is linked with malloc wrapped.
+static int large_mallocs_left = -1;
+
+extern "C" void* __real_malloc(size_t size);
+extern "C" void* __wrap_malloc(size_t size)
+{
+    if (size >= 65536 && large_mallocs_left >= 0) {
+        if (large_mallocs_left == 0) return nullptr;
+        large_mallocs_left--;
+    }
+    return __real_malloc(size);
+}
 
 namespace {
 
@@ -171,6 +186,26 @@ TEST(Svga, FatalSignalGivesBackModeColoursAndSwitching)
     EXPECT_EXIT(run(), ::testing::KilledBySignal(SIGSEGV),
                 "fake FBIOPUT_VSCREENINFO 640x480.*fake FBIOPUTCMAP.*fake KDSETMODE 0.*fake "
                 "VT_SETMODE 0.*\\[\\?0c");
+}
+
+TEST(Svga, BuffersAreMadeWhenTheDisplayOpensAndTheirFailureEndsThere)
+{
+    // The off-screen context (first) or the scaled frame (second) not to be had: a message, and
+    // the console is given back.
+    auto run = [](int large_mallocs) {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        fb_fake_reset(640, 480, 8, 0, 1 << 20);
+        fb_fake().modes = {{640, 480}};
+        fb_fake().log = true;
+        answer("5\n");
+        large_mallocs_left = large_mallocs;
+        display_open(0, nullptr, "t", 320, 240);
+        std::_Exit(7);
+    };
+    for (int allowed : {0, 1})
+        EXPECT_EXIT(run(allowed), ::testing::ExitedWithCode(DEMO_EXIT_FAILURE),
+                    "Cann't allocate image!\n(.|\n)*fake KDSETMODE 0")
+            << allowed << " large allocations allowed";
 }
 
 TEST(Svga, FailuresEndWithTheirMessageAndStatus)
