@@ -3,6 +3,11 @@
 fail() { echo "FAIL: $*" >&2; exit 1; }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
 
+# A command prefix: SIGINT and SIGQUIT at their defaults, as a terminal starts a command. A
+# script's background job starts with both ignored, and the programs keep what was ignored at
+# their start. (An array, not a function: "$!" stays the program's own id.)
+FROM_TERMINAL=(env --default-signal=INT,QUIT)
+
 # driver_number TEXT COMMAND...: the number of the driver whose line in the program's
 # printed list contains TEXT. The program gets only the output-mode answer, prints the list
 # and ends at the end of its input.
