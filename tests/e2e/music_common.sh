@@ -33,14 +33,21 @@ wav_seconds() {
     awk -v d="$data" -v r="$byte_rate" 'BEGIN { printf "%.2f\n", d / r }'
 }
 
-# The music child of a process: its only child once the driver probe is over.
-music_child_of() { pgrep -P "$1" | head -n 1 || true; }
-
 # True while the process exists and is not a zombie.
 alive() {
     local state
     state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
     [ -n "$state" ] && [ "${state:0:1}" != Z ]
+}
+
+# The music child of a process: its only living child once the driver probe is over. (A
+# process substitution feeding the answers leaves a zombie child behind.)
+music_child_of() {
+    local p
+    for p in $(pgrep -P "$1"); do
+        alive "$p" && echo "$p" && return
+    done
+    true
 }
 
 # Starts a private Xvfb; sets DISPLAY and xvfb_pid.
