@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <linux/kd.h>
 #include <linux/vt.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -309,7 +310,10 @@ TEST(FbSignals, SignalsIgnoredAtStartStayIgnored)
         }
         wait(nullptr);
         demo_signals_check();
-        if (fault) *static_cast<volatile int*>(nullptr) = 1;
+        if (fault) { // a write to a read-only page: the kernel's own SIGSEGV
+            void* page = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            *static_cast<volatile char*>(page) = 1;
+        }
         std::fprintf(stderr, "still here, text mode %d\n", fb_fake_count(KDSETMODE) - 1);
         std::_Exit(3);
     };
