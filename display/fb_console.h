@@ -1,7 +1,8 @@
 // The virtual console under a framebuffer back-end: process-controlled console switching, the
-// device's colour map, the text cursor, and giving all of it back - at close, and from the
-// handlers of the signals that end the process, so that the user never keeps a console in
-// graphics colours with no cursor and no way to switch away.
+// device's colour map, the text cursor, and giving all of it back - at close, from the handlers
+// of the signals that end the process, and for as long as the process is stopped (Ctrl-Z), so
+// that the user never keeps a console in graphics colours with no cursor and no way to switch
+// away. Signals ignored when the console is taken (nohup, a background job) stay ignored.
 #pragma once
 
 #include <cstddef>
@@ -25,16 +26,18 @@ bool fb_console_is_virtual(int fd);
 
 // Takes console switching for this process: VT_SETMODE on tty_fd, process-controlled, SIGUSR1
 // to release and SIGUSR2 to acquire, and handlers that give the console back when a signal
-// ends the process. With release_at_once a release is granted in the handler unless a picture
-// is being drawn; otherwise at the next fb_console_begin_draw or fb_console_end_draw.
+// ends the process, or before SIGTSTP, SIGTTIN or SIGTTOU stop it (taking it again once it
+// goes on, as after a switch back). With release_at_once a release is granted in the handler
+// unless a picture is being drawn; otherwise at the next fb_console_begin_draw or
+// fb_console_end_draw. A stop that comes while a picture is drawn waits for its end, too.
 // Returns 0, or -1 when VT_SETMODE fails (then nothing is taken).
 int fb_console_take(int tty_fd, bool release_at_once);
 
 // The device memory that the acquire handler clears when the console comes back.
 void fb_console_set_memory(uint8_t* memory, size_t length);
 
-// Around every write into device memory. begin grants a pending release and returns false
-// while the console is away: nothing may be drawn then.
+// Around every write into device memory or colour map. begin grants a pending release and
+// returns false while the console is away: nothing may be drawn then.
 bool fb_console_begin_draw();
 void fb_console_end_draw();
 int fb_console_state();
@@ -57,6 +60,6 @@ void fb_console_hide_cursor();
 void fb_console_graphics();
 
 // Gives back whatever was taken: a pending release is granted, automatic switching, the saved
-// mode, colours, text mode and the cursor return, the signal handlers are put back. Safe when
-// nothing was taken.
+// mode, colours (both only while our console is on the screen), text mode and the cursor
+// return, the signal handlers are put back. Safe when nothing was taken.
 void fb_console_give_back();

@@ -8,6 +8,7 @@
 #include <sys/mman.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -139,6 +140,11 @@ static int fb_fake_put_mode(fb_var_screeninfo* wanted)
 
 int fb_device_ioctl(int fd, unsigned long request, void* arg)
 {
+    if (device.signal_before != 0 && request == device.signal_before_request) {
+        const int signo = device.signal_before;
+        device.signal_before = 0;
+        raise(signo);
+    }
     long value = 0;
     if (request == VT_SETMODE) value = static_cast<vt_mode*>(arg)->mode;
     if (request == VT_RELDISP || request == KDSETMODE) value = reinterpret_cast<long>(arg);
@@ -164,6 +170,10 @@ int fb_device_ioctl(int fd, unsigned long request, void* arg)
     case VT_RELDISP:
     case KDSETMODE:
         return on_tty ? 0 : (errno = ENOTTY, -1);
+    case VT_GETSTATE:
+        if (!on_tty) return errno = ENOTTY, -1;
+        static_cast<vt_stat*>(arg)->v_active = device.active_vt;
+        return 0;
     }
     if (fd != FAKE_FB_FD || !device.open) return errno = EBADF, -1;
     switch (request) {

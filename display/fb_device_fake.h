@@ -29,8 +29,13 @@ struct FbFakeDevice {
     std::vector<std::pair<uint32_t, uint32_t>> modes;
     unsigned long failing_request = 0; // this ioctl request fails
     bool fail_open = false, fail_mmap = false;
-    bool vsync = false; // FBIO_WAITFORVSYNC works
-    bool log = false;   // console and colour-map requests also written to standard error
+    bool vsync = false;           // FBIO_WAITFORVSYNC works
+    unsigned short active_vt = 1; // the console on the screen, as VT_GETSTATE tells it
+    // Delivers a signal (once) when this request comes, before it is recorded and carried out:
+    // a signal that lands between a check and the request that relies on it.
+    unsigned long signal_before_request = 0;
+    int signal_before = 0;
+    bool log = false; // console and colour-map requests also written to standard error
     bool open = false, mapped = false;
     std::vector<FbFakeRequest> requests;
 };

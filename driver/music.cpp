@@ -65,9 +65,13 @@ static int music_count_lines(const char* text)
     return lines;
 }
 
+// The parent's handlers go; what was ignored from the start stays ignored.
 static void music_default_signals(std::initializer_list<int> signals)
 {
-    for (int s : signals) std::signal(s, SIG_DFL);
+    for (int s : signals) {
+        struct sigaction now;
+        if (sigaction(s, nullptr, &now) == 0 && now.sa_handler != SIG_IGN) std::signal(s, SIG_DFL);
+    }
 }
 
 // The disk writers write music.wav (.aiff, .raw) into the current directory: the one the user
@@ -328,15 +332,24 @@ static void music_child_play(MODULE* module)
 // parent's.
 [[noreturn]] static void music_child_run(pid_t parent)
 {
+    // SIGUSR1 is the parent's word; the others only where the shell did not have us ignore
+    // them (under nohup a hangup leaves the music playing with the show).
     struct sigaction quit = {};
     quit.sa_handler = music_child_quit;
-    for (int s : {SIGUSR1, SIGTERM, SIGINT, SIGHUP}) sigaction(s, &quit, nullptr);
+    sigaction(SIGUSR1, &quit, nullptr);
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
+        struct sigaction now;
+        if (sigaction(s, nullptr, &now) == 0 && now.sa_handler != SIG_IGN)
+            sigaction(s, &quit, nullptr);
+    }
     music_default_signals({SIGCHLD});
+    // The child's own timer ends it whatever the shell had us ignore.
+    std::signal(SIGALRM, SIG_DFL);
     sigset_t all;
     sigemptyset(&all);
     sigprocmask(SIG_SETMASK, &all, nullptr);
     // A parent that dies any way at all, even by SIGKILL, takes the music with it.
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    prctl(PR_SET_PDEATHSIG, SIGUSR1);
     if (getppid() != parent) _exit(0);
 
     // The parent's window, console or files are none of the child's business; holding

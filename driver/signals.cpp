@@ -3,6 +3,7 @@
 #include "driver/demo.h"
 #include "driver/music.h"
 
+#include <cerrno>
 #include <csignal>
 #include <unistd.h>
 
@@ -16,8 +17,10 @@ static void demo_signal_handler(int signo)
         raise(signo);
         return;
     }
+    const int saved_errno = errno;
     demo_signal_caught = signo;
     music_tell_child_to_quit();
+    errno = saved_errno;
 }
 
 void demo_signals_install()
@@ -27,7 +30,12 @@ void demo_signals_install()
     // No SA_RESTART: a prompt waiting for its answer must see the interruption.
     sigemptyset(&action.sa_mask);
     for (int s : {SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&action.sa_mask, s);
-    for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &action, nullptr);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        // What the shell had us ignore (nohup, a background job) stays ignored.
+        struct sigaction previous;
+        if (sigaction(s, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN)
+            sigaction(s, &action, nullptr);
+    }
 }
 
 bool demo_signals_caught()

@@ -1,7 +1,8 @@
 // SIGINT, SIGTERM and SIGHUP end the show through the fatal-error path: the handler only
 // tells the music child to quit and records the signal; the parent leaves at the next
 // safe point (a frame boundary, an interrupted prompt) with the display closed and the
-// library shut down, and finally ends by the same signal so its caller sees why.
+// library shut down, and finally ends by the same signal so its caller sees why. Those that
+// were ignored when the program started (nohup, a background job) stay ignored.
 #pragma once
 
 void demo_signals_install();

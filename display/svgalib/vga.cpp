@@ -307,9 +307,13 @@ int vga_setpalvec(int start, int num, int* pal)
         channel[at % 3][at / 3] = uint16_t(palette[at] << 8);
     }
     if (current_mode == TEXT) return num;
-    // Visible at once: a colour map where the device has one, else a new picture.
+    // Visible at once: a colour map where the device has one, else a new picture. The colour
+    // map is put as a picture is drawn, so that no switch away is granted in between.
     if (pseudo_colour) {
-        if (fb_console_state() == FB_CONSOLE_ACTIVE) vga_put_colours();
+        if (fb_console_begin_draw()) {
+            vga_put_colours();
+            fb_console_end_draw();
+        }
     } else {
         vga_put_colours();
         svgalib_standin_show();

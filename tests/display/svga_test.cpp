@@ -7,11 +7,13 @@
 #include "driver/demo.h"
 
 #include <gtest/gtest.h>
+#include <linux/fb.h>
 #include <linux/vt.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -168,6 +170,41 @@ TEST(Svga, SwitchingAwayIsGrantedAtOnceAndTheColoursComeBack)
         EXPECT_EQ(fb_fake().colours.red[1], 0xFF00);
         display_close();
         EXPECT_EQ(fb_fake().colours.red[1], 0x1234);
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// The stand-in grants a switch away inside its handler. A switch that lands between its look at
+// the console and its colour request must not get our colours onto the console switched to;
+// once away, giving back leaves that console's mode and colours alone (its own come back to
+// ours with the kernel when the user returns); and the handler leaves errno as it found it.
+TEST(Svga, NothingOfOursReachesAConsoleSwitchedTo)
+{
+    const int status = in_child([] {
+        fb_fake_reset(640, 480, 8, 0, 1 << 20);
+        fb_fake().modes = {{320, 240}};
+        open_with(2);
+        std::vector<uint8_t> palette(768, 200);
+
+        fb_fake().failing_request = VT_RELDISP;
+        errno = ENOTTY;
+        raise(SIGUSR1);
+        EXPECT_EQ(errno, ENOTTY) << "the release handler changed errno";
+        fb_fake().failing_request = 0;
+        raise(SIGUSR2);
+        fb_fake().requests.clear();
+
+        fb_fake().signal_before_request = FBIOPUTCMAP;
+        fb_fake().signal_before = SIGUSR1;
+        display_set_palette(palette.data());
+        display_close();
+        bool away = false;
+        for (const FbFakeRequest& r : fb_fake().requests) {
+            away = away || (r.request == VT_RELDISP && r.value == 1);
+            EXPECT_FALSE(away && (r.request == FBIOPUTCMAP || r.request == FBIOPUT_VSCREENINFO))
+                << "request " << std::hex << r.request << " after the switch away";
+        }
+        EXPECT_TRUE(away);
     });
     EXPECT_EQ(status, 0);
 }
