@@ -46,7 +46,7 @@ int card_palette[768];
 
 void display_open(int, char**, const char*, int width, int height)
 {
-    if (vga_init() != 0) svga_fail("ERROR: Can't init vga\n", 0);
+    if (vga_init() != 0) svga_fail("ERROR: Can't init vga\n", 255);
     vga_started = true;
 
     int available[std::size(MODES)];
@@ -59,7 +59,7 @@ void display_open(int, char**, const char*, int width, int height)
     for (int n = 0; n < count; n++) std::printf(" %d. %s\n", n + 1, MODES[available[n]].text);
     chosen_mode =
         MODES[available[ask_number("Type the number of the vga mode:", 1, count) - 1]].number;
-    if (vga_setmode(chosen_mode) != 0) svga_fail("ERROR: Can't init vga\n", 0);
+    if (vga_setmode(chosen_mode) != 0) svga_fail("ERROR: Can't init vga\n", 255);
 
     gl_setcontextvga(chosen_mode);
     gl_disableclipping();

@@ -34,7 +34,7 @@ case $case in
 fb_not_console | svga_not_console)
     # Started with its output in a file, or from a terminal window: no console to take.
     want=249 message="ERROR: Not a console device!"
-    [ "$case" = svga_not_console ] && want=0 message="ERROR: Can't init vga"
+    [ "$case" = svga_not_console ] && want=255 message="ERROR: Can't init vga"
     mkdir -p "$out"
     printf '0\n' | "$prog" > "$out/file.txt" 2>&1
     echo $? > "$out/exit"

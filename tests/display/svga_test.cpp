@@ -255,7 +255,7 @@ TEST(Svga, FailuresEndWithTheirMessageAndStatus)
         display_open(0, nullptr, "t", 320, 240);
         std::_Exit(7);
     };
-    EXPECT_EXIT(run(640, false), ::testing::ExitedWithCode(0), "^ERROR: Can't init vga\n$");
+    EXPECT_EXIT(run(640, false), ::testing::ExitedWithCode(255), "^ERROR: Can't init vga\n$");
     EXPECT_EXIT(run(100, true), ::testing::ExitedWithCode(255),
                 "ERROR: Not valid vga mode avaible!$");
 }
