@@ -120,6 +120,8 @@ void display_present(const Image* frame)
     for (size_t i = 0; i < n; i++)
         std::memcpy(&rgb[i * 3], &capture_palette[frame->pixels[i] * 3], 3);
 
+    if (settings.print_times)
+        std::printf("s%02d f%04d %d ms\n", segment, frame_in_segment, clock_now_ms());
     if (settings.print_hashes)
         std::printf("s%02d f%04d %016llx\n", segment, frame_in_segment,
                     static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
@@ -145,6 +147,11 @@ void display_wait_retrace()
     }
     segment++;
     frame_in_segment = 0;
+}
+
+void capture_music_moment(const char* what)
+{
+    if (settings.print_times) std::printf("music %s %d ms\n", what, clock_now_ms());
 }
 
 void capture_show_finished()
