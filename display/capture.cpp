@@ -121,7 +121,8 @@ void display_present(const Image* frame)
         std::memcpy(&rgb[i * 3], &capture_palette[frame->pixels[i] * 3], 3);
 
     if (settings.print_times)
-        std::printf("s%02d f%04d %d ms\n", segment, frame_in_segment, clock_now_ms());
+        std::printf("s%02d f%04d %d ms %s\n", segment, frame_in_segment, clock_now_ms(),
+                    demo_segment_name(segment));
     if (settings.print_hashes)
         std::printf("s%02d f%04d %016llx\n", segment, frame_in_segment,
                     static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));

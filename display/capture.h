@@ -16,7 +16,8 @@ struct CaptureSettings {
     int only_segment = -1;       // PNGs and video of this segment only (-1: all)
     int last_segment = -1;       // with only_segment: the segments from that one to this one
     bool print_hashes = false;   // one line per presented frame on standard output
-    bool print_times = false;    // the same with the frame's time, and the music's start and stop
+    bool print_times = false;    // the same with the frame's time and scene, and the music's
+                                 // start and stop
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
     int holes_sentinel = -1;     // 0-255: count the pixels each frame left undrawn (see below)
     int profile = 0;             // 1: render times per scene at the end, 2: the same as JSON

@@ -15,13 +15,11 @@ trap 'rm -rf "$work"' EXIT
 "$timing" "$show/music/vantor6.xm" >"$work/orders.txt"
 
 awk '
-    # The capture: scenes are the segments after the music start that show more than the
-    # closing blank step.
+    # The capture: the scenes are the segments after the music start that are no blank step.
     FNR == NR && $1 == "music" && $2 == "start" { music = $3; started = 1; next }
     FNR == NR && $1 == "music" && $2 == "stop" { show_end = $3 - music; next }
-    FNR == NR && started && $1 ~ /^s[0-9]+$/ {
-        if (!($1 in first)) { first[$1] = $3 - music; order[++segments] = $1 }
-        frames[$1]++
+    FNR == NR && started && $1 ~ /^s[0-9]+$/ && $5 != "blank" {
+        if (!($1 in first)) { first[$1] = $3 - music; name[$1] = $5; order[++segments] = $1 }
         next
     }
     FNR == NR { next }
@@ -30,19 +28,18 @@ awk '
     $1 == "end" { song_end = $2; last_row = $4 }
     END {
         bad = 0
-        if (show_end == "" || patterns == 0) { print "FAIL: no show or no module times"; exit 1 }
-        printf "%-8s %10s %14s %9s\n", "segment", "scene ms", "pattern ms", "off ms"
+        if (show_end == "" || patterns == 0 || segments == 0) { print "FAIL: no show or no module times"; exit 1 }
+        printf "%-14s %10s %14s %9s\n", "scene", "starts ms", "pattern ms", "off ms"
         for (i = 1; i <= segments; i++) {
             s = order[i]
-            if (frames[s] < 2) continue
             best = 0
             for (p = 1; p <= patterns; p++)
                 if (best == 0 || abs(pattern_start[p] - first[s]) < abs(pattern_start[best] - first[s])) best = p
             off = pattern_start[best] - first[s]
-            printf "%-8s %10d %14.1f %+9.1f\n", s, first[s], pattern_start[best], off
+            printf "%-14s %10d %14.1f %+9.1f\n", name[s], first[s], pattern_start[best], off
             if (abs(off) > pattern_row[best]) {
                 printf "FAIL: %s starts at %d ms, %.1f ms from the nearest pattern start (a row is %.1f ms)\n",
-                    s, first[s], off, pattern_row[best]
+                    name[s], first[s], off, pattern_row[best]
                 bad = 1
             }
         }
