@@ -14,7 +14,8 @@ constexpr int32_t TIMELINE_PICTURE_HOLD_FRAMES = 20;
 // The timed scenes run while their clock, in tenths of a second, is below their length.
 constexpr int32_t TIMELINE_TEXT_FRAME_MS = 60;
 constexpr int32_t TIMELINE_TEXT_PAGES = 5;
-constexpr int32_t TIMELINE_TEXT_PAGE_TENTHS = 72; // 2 s in, 3.2 s still, 2 s out
+constexpr int32_t TIMELINE_TEXT_PAGE_TENTHS = 72; // zooming in, still, zooming out
+constexpr int32_t TIMELINE_TEXT_ZOOM_TENTHS = 20;
 constexpr int32_t TIMELINE_CITY_FRAME_MS = 70;
 constexpr int32_t TIMELINE_CITY_TENTHS = 280;
 constexpr int32_t TIMELINE_BLOB_FRAME_MS = 70;
@@ -87,10 +88,4 @@ constexpr int32_t timeline_scene_start_ms(int scene)
 constexpr int32_t timeline_show_end_ms()
 {
     return timeline_scene_start_ms(TIMELINE_SCENE_COUNT);
-}
-
-// A moment within a scene, given as the frame that shows it.
-constexpr int32_t timeline_frame_ms(int scene, int32_t frame)
-{
-    return timeline_scene_start_ms(scene) + frame * timeline_scene_pace(scene).frame_ms;
 }
