@@ -103,20 +103,32 @@ XmInstrument tune_one_shot(const char* name, const std::vector<double>& wave, do
     return ins;
 }
 
-XmInstrument tune_kick()
+// A drum of a sine whose pitch falls from low + drop Hz to low Hz, driven into saturation,
+// under an exponential decay and a short fade at its end.
+struct SineDrum {
+    double seconds, low_hz, drop_hz, drop_s, decay_s, fade_s, drive, rate;
+};
+
+std::vector<double> tune_sine_drum(const SineDrum& d)
 {
-    // A sine falling from about 160 Hz to 48 Hz: the click, then the boom.
-    const int frames = int(0.36 * DRUM_RATE);
+    const int frames = int(d.seconds * d.rate);
     std::vector<double> wave(static_cast<size_t>(frames));
     double phase = 0;
     for (int i = 0; i < frames; i++) {
-        const double t = i / DRUM_RATE;
-        const double freq = 48.0 + 112.0 * std::exp(-t / 0.035);
-        phase += TWO_PI * freq / DRUM_RATE;
-        const double amp = std::exp(-t / 0.16) * std::min(1.0, (0.36 - t) / 0.04);
-        wave[size_t(i)] = std::tanh(1.6 * std::sin(phase)) * amp;
+        const double t = i / d.rate;
+        const double freq = d.low_hz + d.drop_hz * std::exp(-t / d.drop_s);
+        phase += TWO_PI * freq / d.rate;
+        const double amp = std::exp(-t / d.decay_s) * std::min(1.0, (d.seconds - t) / d.fade_s);
+        wave[size_t(i)] = std::tanh(d.drive * std::sin(phase)) * amp;
     }
-    return tune_one_shot("kick", wave, 0.95, DRUM_RATE);
+    return wave;
+}
+
+XmInstrument tune_kick()
+{
+    // From about 160 Hz to 48 Hz: the click, then the boom.
+    const SineDrum kick = {0.36, 48.0, 112.0, 0.035, 0.16, 0.04, 1.6, DRUM_RATE};
+    return tune_one_shot("kick", tune_sine_drum(kick), 0.95, DRUM_RATE);
 }
 
 XmInstrument tune_clap()
@@ -255,18 +267,8 @@ XmInstrument tune_boom()
 {
     // A kick whose sine keeps falling, from 130 Hz to 36 Hz, under a slow decay; nothing in it
     // needs the drums' full rate.
-    constexpr double rate = 11025;
-    const int frames = int(1.8 * rate);
-    std::vector<double> wave(static_cast<size_t>(frames));
-    double phase = 0;
-    for (int i = 0; i < frames; i++) {
-        const double t = i / rate;
-        const double freq = 36.0 + 94.0 * std::exp(-t / 0.09);
-        phase += TWO_PI * freq / rate;
-        const double amp = std::exp(-t / 0.55) * std::min(1.0, (1.8 - t) / 0.2);
-        wave[size_t(i)] = std::tanh(2.0 * std::sin(phase)) * amp;
-    }
-    return tune_one_shot("boom", wave, 0.95, rate);
+    const SineDrum boom = {1.8, 36.0, 94.0, 0.09, 0.55, 0.2, 2.0, 11025};
+    return tune_one_shot("boom", tune_sine_drum(boom), 0.95, boom.rate);
 }
 
 } // namespace
