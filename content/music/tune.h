@@ -14,8 +14,6 @@ constexpr int TUNE_SPEED = 8;
 constexpr double TUNE_TICK_MS = 2500.0 / TUNE_BPM;
 constexpr double TUNE_ROW_MS = TUNE_SPEED * TUNE_TICK_MS;
 constexpr int TUNE_BAR = 16; // rows
-// The cymbals' samples play at this rate on C-4.
-constexpr double TUNE_CYMBAL_RATE = 22050;
 
 // Instrument numbers as the patterns use them (1-based).
 enum TuneInstrument : uint8_t {

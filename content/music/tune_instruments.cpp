@@ -13,7 +13,7 @@ constexpr double TWO_PI = 6.283185307179586;
 // Middle C: the tonal samples are tuned so that C-4 sounds at this pitch.
 constexpr double TUNE_C4_HZ = 261.6256;
 constexpr double DRUM_RATE = 44100;
-constexpr double CYMBAL_RATE = TUNE_CYMBAL_RATE;
+constexpr double CYMBAL_RATE = 22050;
 
 // Scales to the given peak (fraction of full scale) and rounds to 16 bits.
 std::vector<int16_t> tune_to_pcm(const std::vector<double>& wave, double peak)
@@ -253,8 +253,7 @@ XmInstrument tune_riser()
 
 XmInstrument tune_swell()
 {
-    // The crash's wash played backwards over one bar, ending on its attack. A sample offset
-    // shortens it, so that it ends on any downbeat.
+    // The crash's wash played backwards over one bar, ending on its attack.
     std::vector<double> wave =
         tune_hat_wave(TUNE_BAR * TUNE_ROW_MS / 1000, 0.7, 0x5e11u, CYMBAL_RATE);
     std::reverse(wave.begin(), wave.end());

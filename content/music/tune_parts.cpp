@@ -12,7 +12,7 @@ namespace {
 constexpr double TUNE_MASTER = 0.85;
 
 constexpr uint8_t FX_PORTA_UP = 0x01, FX_PORTA_DOWN = 0x02, FX_PANNING = 0x08,
-                  FX_SAMPLE_OFFSET = 0x09, FX_EXTENDED = 0x0e;
+                  FX_EXTENDED = 0x0e;
 constexpr uint8_t FX_RETRIGGER = 0x90; // E9x: the note again every x ticks
 constexpr uint8_t PAN_PADS[3] = {0x40, 0x80, 0xc0};
 
@@ -180,7 +180,7 @@ void tune_roll(TuneSheet& sheet, const TuneAccent& a)
     for (int i = 0; i < a.length; i++) {
         const int row = a.row + i;
         const int bars_left = (a.length - 1 - i) / TUNE_BAR;
-        const int step = bars_left == 0 ? 1 : bars_left <= 2 ? 1 : bars_left == 3 ? 2 : 4;
+        const int step = bars_left <= 2 ? 1 : bars_left == 3 ? 2 : 4;
         const int volume = 18 + 40 * i / a.length;
         // The last bar in thirty-seconds: each row's clap struck again half-way.
         if (i % step == 0)
@@ -193,7 +193,7 @@ void tune_roll(TuneSheet& sheet, const TuneAccent& a)
         if (bars_left == 0)
             for (int ch : {CH_KICK, CH_BASS}) {
                 tune_cell(sheet, row, ch) = {};
-                if (i == a.length - TUNE_BAR || i == 0) tune_key_off(sheet, row, ch);
+                if (i == std::max(0, a.length - TUNE_BAR)) tune_key_off(sheet, row, ch);
             }
     }
     tune_sweep(sheet, a.row, a.length, tune_note("C3"), 8, 48, 24);
@@ -255,15 +255,9 @@ void tune_add_final_chord(TuneSheet& sheet, int rows, const TuneChord& chord)
 void tune_add_accent(TuneSheet& sheet, const TuneAccent& a)
 {
     switch (a.kind) {
-    case ACCENT_SWELL: {
-        // The sample lasts a bar; a shorter swell starts that much into it (256 frames a step).
-        const int length = std::clamp(a.length, 1, TUNE_BAR);
-        const double skipped_s = (TUNE_BAR - length) * TUNE_ROW_MS / 1000;
-        const auto offset = uint8_t(std::lround(skipped_s * TUNE_CYMBAL_RATE / 256));
-        tune_put(sheet, a.row, CH_SWELL, tune_note("C4"), TUNE_SWELL, 40, 1.0,
-                 offset ? FX_SAMPLE_OFFSET : 0, offset);
+    case ACCENT_SWELL:
+        tune_put(sheet, a.row, CH_SWELL, tune_note("C4"), TUNE_SWELL, 40);
         break;
-    }
     case ACCENT_CRASH:
         tune_put(sheet, a.row, CH_FX, tune_note("C4"), TUNE_CRASH, 40);
         tune_put(sheet, a.row, CH_KICK, tune_note("C4"), TUNE_BOOM, 60);

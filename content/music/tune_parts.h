@@ -1,5 +1,5 @@
-// The tune's building blocks: what one section plays (drums, chords, a melody, a roll) and the
-// accents laid over it, written into a pattern of the section's rows.
+// The tune's building blocks: what one section plays (drums, chords, a melody) and the accents
+// laid over the sections (swells, sweeps, rolls), written into the song's sheet of rows.
 #pragma once
 
 #include "content/music/tune.h"
@@ -47,17 +47,16 @@ enum TunePart : unsigned {
     LEAD = 1 << 7,
     ECHO = 1 << 8,    // the lead again a dotted eighth later, on the right
     HARMONY = 1 << 9, // the lead a third below
-    ROLL = 1 << 10,   // a clap roll growing denser, with a rising noise sweep
-    CRASH = 1 << 11,  // on the first row
-    LIGHT_HATS = 1 << 12,
-    FILL = 1 << 13, // a clap fill on the last beat, into the next phrase
-    GATE = 1 << 14, // the pad chopped in sixteenths, a trance gate
-    BOOM = 1 << 15, // the first row's kick with a long falling sub
+    CRASH = 1 << 10,  // on the first row
+    LIGHT_HATS = 1 << 11,
+    FILL = 1 << 12, // a clap fill on the last beat, into the next phrase
+    GATE = 1 << 13, // the pad chopped in sixteenths, a trance gate
+    BOOM = 1 << 14, // the first row's kick with a long falling sub
 };
 constexpr unsigned GROOVE = KICK | CLAP | HATS | OPEN_HAT | BASS | PAD | ARP;
 
 enum TuneAccentKind : uint8_t {
-    ACCENT_SWELL,  // the backwards crash, ending where the accent ends
+    ACCENT_SWELL,  // the backwards crash, a bar long
     ACCENT_CRASH,  // with the boom under it on the kick's channel
     ACCENT_DIVE,   // a noise sweep falling over the accent's length
     ACCENT_WHOOSH, // a noise sweep up and down again over the accent's length
