@@ -11,7 +11,7 @@ constexpr int TEXT_MESH_COLUMNS = 10; // 9 quads across
 constexpr int TEXT_MESH_ROWS = 8;     // 7 quads down
 
 constexpr int TEXT_PAGES = TIMELINE_TEXT_PAGES;
-constexpr int32_t TEXT_PAGE_TENTHS = TIMELINE_TEXT_PAGE_TENTHS; // 2 s in, the rest still, 2 s out
+constexpr int32_t TEXT_PAGE_TENTHS = TIMELINE_TEXT_PAGE_TENTHS; // zooming in, still, out
 constexpr int32_t TEXT_SCENE_TENTHS = TEXT_PAGES * TEXT_PAGE_TENTHS;
 constexpr int32_t TEXT_PAGE_MAX_WIDTH = 220;
 constexpr int32_t TEXT_PAGE_MAX_HEIGHT = 180;
