@@ -50,5 +50,5 @@ done
 
 /usr/bin/convert "$work/spectrum.png" -background black -gravity north -splice 0x"$top_band" \
     -gravity south -splice 0x"$bottom_band" -gravity northwest -stroke white "${lines[@]}" \
-    -stroke none -fill white -font "$font" -pointsize 12 "${names[@]}" -colors 128 "$out"
+    -stroke none -fill white -font "$font" -pointsize 12 "${names[@]}" -colors 128 -strip "$out"
 echo "$out: $(wc -l <"$work/scenes.txt") scenes over ${song} s (rendered ${seconds} s)"
