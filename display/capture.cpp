@@ -152,6 +152,11 @@ void display_present(const Image* frame)
     const int last = settings.last_segment < 0 ? settings.only_segment : settings.last_segment;
     const bool wanted =
         settings.only_segment < 0 || (segment >= settings.only_segment && segment <= last);
+    if (settings.print_times && wanted) {
+        std::fprintf(settings.results, "s%02d f%04d %d ms %s\n", segment, frame_in_segment,
+                     clock_now_ms(), demo_segment_name(segment));
+        capture_check_results();
+    }
     if (settings.print_hashes && wanted) {
         std::fprintf(settings.results, "s%02d f%04d %016llx\n", segment, frame_in_segment,
                      static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
@@ -176,6 +181,13 @@ void display_wait_retrace()
     }
     segment++;
     frame_in_segment = 0;
+}
+
+void capture_music_moment(const char* what)
+{
+    if (!settings.print_times) return;
+    std::fprintf(settings.results, "music %s %d ms\n", what, clock_now_ms());
+    capture_check_results();
 }
 
 void capture_show_finished()

@@ -17,6 +17,8 @@ struct CaptureSettings {
     int only_segment = -1;       // every output limited to this segment (-1: all)
     int last_segment = -1;       // with only_segment: the segments from that one to this one
     bool print_hashes = false;   // one line per presented frame on results
+    bool print_times = false;    // the same with the frame's time and scene, and the music's
+                                 // start and stop
     int stop_after_segment = -1; // end the run when this segment is over (-1: run to the end)
     int holes_sentinel = -1;     // 0-255: count the pixels each frame left undrawn (see below)
     int profile = 0;             // 1: render times per scene at the end, 2: the same as JSON
@@ -30,6 +32,8 @@ constexpr const char* CAPTURE_MUSIC_PATH = "music/vantor6.xm";
 void capture_configure(const CaptureSettings& settings);
 // The sequence stopped the music: the whole show has been presented.
 void capture_show_finished();
+// With print_times: "music start|stop MS ms", the moment on the show's clock.
+void capture_music_moment(const char* what);
 
 // Finding undrawn pixels: after every present the frame is filled with the sentinel index, and
 // the next present counts the pixels that still hold it, printing "sSS fFFFF holes N dropped D"

@@ -24,6 +24,8 @@ static void capture_usage(FILE* out, const char* program)
                  "                  (segments are counted by the blank steps before them)\n"
                  "  --scale 1|2     picture size 320x240 or 640x480\n"
                  "  --hash          print 'sSS fFFFF hash' for every presented frame\n"
+                 "  --times         print 'sSS fFFFF MS ms SCENE' for every presented frame,\n"
+                 "                  and when the music starts and stops, on the show's clock\n"
                  "  --stop-after S  end the run when segment S is over\n"
                  "  --holes C       print the pixels each frame left undrawn, refilling\n"
                  "                  the frame with colour index C (0-255) after each present\n"
@@ -143,6 +145,10 @@ int main(int argc, char** argv)
         }
         if (std::strcmp(opt, "--hash") == 0) {
             s.print_hashes = true;
+            continue;
+        }
+        if (std::strcmp(opt, "--times") == 0) {
+            s.print_times = true;
             continue;
         }
         if (std::strcmp(opt, "--profile") == 0 || std::strcmp(opt, "--profile-json") == 0) {

@@ -18,11 +18,13 @@ int music_load(const char*)
 
 void music_start()
 {
+    capture_music_moment("start");
     media_music_start(clock_now_ms());
 }
 
 void music_stop()
 {
+    capture_music_moment("stop");
     capture_show_finished();
 }
 

@@ -11,8 +11,12 @@
 #include "scenes3d/blob.h"
 #include "scenes3d/city.h"
 #include "scenes3d/land.h"
+#include "timeline/timeline.h"
 
 #include <cstdio>
+
+// The picture fades' frames: in and out, and still between.
+constexpr int32_t FADE = TIMELINE_PICTURE_FADE_FRAMES, HOLD = TIMELINE_PICTURE_HOLD_FRAMES;
 
 static void demo_banner(const char* text)
 {
@@ -50,21 +54,21 @@ int demo_run(int argc, char** argv)
     blank_screen(frame);
 
     // The show: every scene between two blank steps.
-    picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/pingu3.pcx");
     blank_screen(frame);
     text_scene_run(frame);
     blank_screen(frame);
     city_run(frame);
     blank_screen(frame);
-    picture_scene(frame, 20, 20, "grafika/dream.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/dream.pcx");
     blank_screen(frame);
     blob_run(frame);
     blank_screen(frame);
-    picture_scene(frame, 20, 20, "grafika/money.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/money.pcx");
     blank_screen(frame);
     land_run(frame);
     blank_screen(frame);
-    picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/pingu3.pcx");
     blank_screen(frame);
 
     // A signal that came between frames ends the program with its status here.
