@@ -1,7 +1,8 @@
-// The landscape's world, made in parts: its textures, the ground with its roads, lake bed and
-// the sky with the mountains around, the forests, the village, the rocks and the closing
-// billboard. Everything is in the object files' own coordinates: y up, 1 unit = 10 world units,
-// the flight's eye at height 2 over the roads.
+// The landscape's world, made in parts: its textures, the ground with its roads, stream, lake
+// and fields, the sky with the mountains around, the forests and bushes, the village with its
+// church, the windmill, the bridges, the rocks and the closing billboard. Everything is in the
+// object files' own coordinates: y up, 1 unit = 10 world units, the flight's eye at height 2
+// over the roads.
 #pragma once
 
 #include "content/tools/mesh.h"
@@ -27,22 +28,57 @@ constexpr int LAND_PALETTE_COLOURS = 254;
 
 // The 19 textures, in the order the scene lists them.
 std::vector<NamedPicture> land_textures(Font* bold);
-// A house wall: 0 front, 1 back, 2 side.
+// The house walls, two to a texture (top and bottom half): 0 front, 1 back, 2 side, 3 the
+// church's nave.
 RgbImage land_wall_texture(int kind);
 // The closing billboard's picture (square: it is stretched over a 4:3 board).
 RgbImage land_billboard_picture(Font* bold);
+// The fields' crops, one to a quarter of the texture.
+RgbImage land_crops_texture();
 
 // The mountains' foot round every eye position of the flight, and the point it is drawn round.
 extern const LandPoint land_ring[20];
 extern const LandPoint land_ring_centre;
 
-// Height of the terrain; flat along the roads, by the houses and round the lake.
+// What covers the ground at a point.
+enum LandKind : int { LAND_GRASS, LAND_ROAD_NORTH, LAND_ROAD_SOUTH, LAND_LAKE, LAND_STREAM };
+enum LandCrop : int { LAND_WHEAT, LAND_FURROWS, LAND_GREENS, LAND_RAPE, LAND_NO_CROP };
+struct LandCover {
+    LandKind kind;
+    LandCrop crop; // the field's crop, if a field lies here (it grows where the grass is)
+    bool rows_along_x;
+};
+LandCover land_cover(double x, double z);
+
+// Height of the ground; flat along the roads (a road's own surface at 0 even where a bridge
+// carries it over the stream), by the houses and round the lake, down to the water in the
+// stream's bed.
 double land_ground_height(double x, double z);
+// The same beside a road's surface: the banks and the bed where a bridge crosses the stream.
+double land_terrain_height(double x, double z);
 // Distance to the nearest road's centre line; road is 0 or 1 (which road is nearest).
 double land_road_distance(double x, double z, int* road = nullptr);
+// Distance to the nearest corner where a road's centre line bends.
+double land_road_bend_distance(double x, double z);
 // Inside the ring of mountains, at least margin units from it.
 bool land_inside_ring(double x, double z, double margin);
 bool land_in_lake(double x, double z);
+// How far inside the lake's shore (negative outside).
+double land_lake_depth(double x, double z);
+// Distance to the stream's middle, and its half width; the water's level at a point of it.
+double land_stream_distance(double x, double z);
+constexpr double LAND_STREAM_HALF_WIDTH = 1.3;
+constexpr double LAND_STREAM_BANK = 1.5; // from the water's edge up to the meadow
+double land_water_level(double x, double z);
+
+// Where a road crosses the stream: the road's centre there, the unit direction along it, and
+// half the length that the bridge carries.
+struct LandBridge {
+    int road;
+    LandPoint centre, along;
+    double half_span;
+};
+extern const LandBridge land_bridges[2];
 
 // The ground (the world's part) and the two roads, cut from one tiling so they never overlap.
 struct LandGround {
@@ -60,6 +96,8 @@ Mesh land_boulders(LandPoint centre, unsigned seed);
 Mesh land_cliff(LandPoint centre, unsigned seed);
 Mesh land_lake();
 Mesh land_billboard();
+// One stone bridge with its parapets, where land_bridges[index] crosses the stream.
+Mesh land_bridge(int index);
 
 // All 33 objects, named as the scene lists them.
 std::vector<NamedMesh> land_objects();

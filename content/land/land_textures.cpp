@@ -162,6 +162,21 @@ RgbImage tex_stone(Vec3 dark, Vec3 light, unsigned seed, int base)
     });
 }
 
+// Dressed stone in courses, each block its own shade, for the bridges.
+RgbImage tex_masonry()
+{
+    return tex_paint(64, [](double u, double v) {
+        constexpr int COURSES = 4;
+        const double y = v * COURSES, row = std::floor(y);
+        const double x = u * 2 + (int(row) % 2) * 0.5, block = std::floor(x);
+        const bool joint = y - row < 0.1 || x - block < 0.05;
+        const double tint = noise_hash_unit(int(block) % 2, int(row), 111);
+        const Vec3 stone = mix(Vec3{0.2, 0.19, 0.16}, Vec3{0.34, 0.31, 0.26}, tint);
+        const Vec3 grain = stone * (0.85 + 0.3 * noise_fbm(u, v, 8, 3, 112));
+        return joint ? Vec3{0.1, 0.095, 0.085} : grain;
+    });
+}
+
 RgbImage tex_mossy_rock()
 {
     return tex_paint(64, [](double u, double v) {
@@ -169,6 +184,16 @@ RgbImage tex_mossy_rock()
         const Vec3 rock = mix(Vec3{0.15, 0.14, 0.12}, Vec3{0.38, 0.36, 0.32}, n);
         return mix(rock, Vec3{0.08, 0.2, 0.04} * (0.7 + 0.6 * n), smoothstep(0.5, 0.65, moss));
     });
+}
+
+// Two walls of 256 by 128, one over the other.
+RgbImage tex_two_walls(int top, int bottom)
+{
+    RgbImage img(256, 256);
+    const RgbImage a = land_wall_texture(top), b = land_wall_texture(bottom);
+    for (int y = 0; y < 128; y++)
+        for (int x = 0; x < 256; x++) img.at(x, y) = a.at(x, y), img.at(x, y + 128) = b.at(x, y);
+    return img;
 }
 
 } // namespace
@@ -181,13 +206,13 @@ std::vector<NamedPicture> land_textures(Font* bold)
     t.push_back({"fenyo", tex_needles({0.01, 0.05, 0.02}, {0.06, 0.2, 0.06}, 92)});
     t.push_back({"fenyo2", tex_needles({0.01, 0.04, 0.05}, {0.07, 0.18, 0.17}, 93)});
     t.push_back({"fold", tex_grass()});
-    t.push_back({"hazelol", land_wall_texture(0)});
-    t.push_back({"hazhatul", land_wall_texture(1)});
-    t.push_back({"hazoldal", land_wall_texture(2)});
+    t.push_back({"hazelol", tex_two_walls(0, 1)});
+    t.push_back({"hazhatul", land_crops_texture()});
+    t.push_back({"hazoldal", tex_two_walls(2, 3)});
     t.push_back({"hegyek", tex_panorama()});
     t.push_back({"hird1", land_billboard_picture(bold)});
     t.push_back({"kereg", tex_bark()});
-    t.push_back({"ko1", tex_stone({0.2, 0.2, 0.2}, {0.5, 0.49, 0.46}, 101, 4)});
+    t.push_back({"ko1", tex_masonry()});
     t.push_back({"rock1", tex_stone({0.12, 0.11, 0.1}, {0.42, 0.38, 0.33}, 102, 2)});
     t.push_back({"rock4", tex_mossy_rock()});
     t.push_back({"tegla1", tex_bricks({0.4, 0.12, 0.06}, {0.5, 0.48, 0.42}, 8)});

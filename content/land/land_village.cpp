@@ -7,22 +7,33 @@
 
 namespace {
 
+// The part of a texture that a panel shows: the whole of it, or one wall of the two that share
+// a texture (kept a texel inside, so that the other never bleeds in).
+struct TexturePart {
+    double u0 = 0, v0 = 0, du = 1, dv = 1;
+};
+constexpr double WALL_INSET = 1.0 / 256;
+constexpr TexturePart UPPER_WALL{0, WALL_INSET, 1, 0.5 - 2 * WALL_INSET};
+constexpr TexturePart LOWER_WALL{0, 0.5 + WALL_INSET, 1, 0.5 - 2 * WALL_INSET};
+
 // One wall or roof plane in tiles of at most two by two, textured once across the whole of it
 // (or repeated every tile units when tile > 0): big faces would sort badly against the ground.
 void village_panel(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 away_from,
-                   double tile = 0)
+                   double tile = 0, TexturePart part = {})
 {
     const double lu = length(p1 - p0), lv = length(p3 - p0);
     const int nu = lu > 4.5 ? 3 : 2, nv = lv > 3 ? 2 : 1;
     const double ru = tile > 0 ? lu / tile : 1.0, rv = tile > 0 ? lv / tile : 1.0;
     auto at = [&](double s, double t) { return mix(mix(p0, p1, s), mix(p3, p2, s), t); };
+    auto uv = [&](double s, double t) {
+        return TexturePoint{part.u0 + s * ru * part.du, part.v0 + (1 - t * rv) * part.dv};
+    };
     for (int b = 0; b < nv; b++)
         for (int a = 0; a < nu; a++) {
             const double s0 = double(a) / nu, s1 = double(a + 1) / nu;
             const double t0 = double(b) / nv, t1 = double(b + 1) / nv;
             land_quad_facing(mesh, material, at(s0, t0), at(s1, t0), at(s1, t1), at(s0, t1),
-                             {s0 * ru, 1 - t0 * rv}, {s1 * ru, 1 - t0 * rv}, {s1 * ru, 1 - t1 * rv},
-                             {s0 * ru, 1 - t1 * rv}, away_from);
+                             uv(s0, t0), uv(s1, t0), uv(s1, t1), uv(s0, t1), away_from);
         }
 }
 
@@ -39,8 +50,9 @@ Mesh land_house(LandPoint centre, double facing, int index)
 {
     Mesh mesh;
     const HouseShape& h = house_shapes[index & 3];
-    const int front = mesh_material(mesh, "hazelol"), back = mesh_material(mesh, "hazhatul");
-    const int side = mesh_material(mesh, "hazoldal"), roof = mesh_material(mesh, "teto");
+    // The front and back walls share a texture, the side walls share one with the church's.
+    const int walls = mesh_material(mesh, "hazelol"), side = mesh_material(mesh, "hazoldal");
+    const int roof = mesh_material(mesh, "teto");
     const int brick = mesh_material(mesh, "tegla1");
     const double y0 = land_ground_height(centre.x, centre.z) - 0.3;
     const Vec3 f{std::cos(facing), 0, std::sin(facing)}, s{-std::sin(facing), 0, std::cos(facing)};
@@ -48,10 +60,14 @@ Mesh land_house(LandPoint centre, double facing, int index)
     auto at = [&](double a, double b, double y) { return c + s * a + f * b + Vec3{0, y, 0}; };
     const double w = h.width / 2, d = h.depth / 2, top = h.wall + 0.3;
     const Vec3 inside = at(0, 0, top / 2);
-    village_panel(mesh, front, at(-w, d, 0), at(w, d, 0), at(w, d, top), at(-w, d, top), inside);
-    village_panel(mesh, back, at(w, -d, 0), at(-w, -d, 0), at(-w, -d, top), at(w, -d, top), inside);
-    village_panel(mesh, side, at(w, d, 0), at(w, -d, 0), at(w, -d, top), at(w, d, top), inside);
-    village_panel(mesh, side, at(-w, -d, 0), at(-w, d, 0), at(-w, d, top), at(-w, -d, top), inside);
+    village_panel(mesh, walls, at(-w, d, 0), at(w, d, 0), at(w, d, top), at(-w, d, top), inside, 0,
+                  UPPER_WALL);
+    village_panel(mesh, walls, at(w, -d, 0), at(-w, -d, 0), at(-w, -d, top), at(w, -d, top), inside,
+                  0, LOWER_WALL);
+    village_panel(mesh, side, at(w, d, 0), at(w, -d, 0), at(w, -d, top), at(w, d, top), inside, 0,
+                  UPPER_WALL);
+    village_panel(mesh, side, at(-w, -d, 0), at(-w, d, 0), at(-w, d, top), at(-w, -d, top), inside,
+                  0, UPPER_WALL);
     // Brick gables under the ridge, which runs from side to side.
     const double ridge = h.ridge + 0.3;
     for (double a : {-w, w})

@@ -50,6 +50,8 @@ std::vector<NamedMesh> land_objects()
     out.push_back({"to", land_lake()});
     LandGround ground = land_ground();
     mesh_append(ground.world, land_sky());
+    // Each bridge goes with the road it carries.
+    for (int i = 0; i < 2; i++) mesh_append(ground.road[land_bridges[i].road], land_bridge(i));
     for (Mesh* m : {&ground.road[0], &ground.road[1], &ground.world})
         mesh_weld(*m, MESH_WELD_EXACT);
     out.push_back({"ut1", ground.road[0]});
