@@ -22,6 +22,9 @@ constexpr double LAND_ROAD_HALF_WIDTH = 2.6;
 constexpr LandPoint land_house_sites[4] = {
     {-33.0, -23.0}, {20.0, -19.0}, {20.0, -31.0}, {-7.0, -27.0}};
 constexpr LandPoint LAND_LAKE_CENTRE = {-17.0, -45.0};
+// The church in the village square (the ground level round it), and the windmill.
+constexpr LandPoint LAND_CHURCH = {-9.0, -5.5};
+constexpr LandPoint LAND_WINDMILL = {68.0, 55.0};
 constexpr double LAND_SKY_HEIGHT = 32.0;
 // Palette entries the textures use; 254 and 255 are never drawn.
 constexpr int LAND_PALETTE_COLOURS = 254;
@@ -98,6 +101,8 @@ Mesh land_lake();
 Mesh land_billboard();
 // One stone bridge with its parapets, where land_bridges[index] crosses the stream.
 Mesh land_bridge(int index);
+Mesh land_church();
+Mesh land_windmill();
 
 // All 33 objects, named as the scene lists them.
 std::vector<NamedMesh> land_objects();
@@ -108,3 +113,17 @@ void land_triangle_facing(Mesh& mesh, int material, Vec3 a, Vec3 b, Vec3 c, Text
                           TexturePoint tb, TexturePoint tc, Vec3 away_from);
 void land_quad_facing(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, TexturePoint t0,
                       TexturePoint t1, TexturePoint t2, TexturePoint t3, Vec3 away_from);
+
+// The part of a texture that a panel shows: the whole of it, or one wall of the two that share
+// a texture (kept a texel inside, so that the other never bleeds in).
+struct LandTexturePart {
+    double u0 = 0, v0 = 0, du = 1, dv = 1;
+};
+constexpr double LAND_WALL_INSET = 1.0 / 256;
+constexpr LandTexturePart LAND_UPPER_WALL{0, LAND_WALL_INSET, 1, 0.5 - 2 * LAND_WALL_INSET};
+constexpr LandTexturePart LAND_LOWER_WALL{0, 0.5 + LAND_WALL_INSET, 1, 0.5 - 2 * LAND_WALL_INSET};
+// A wall or roof plane p0..p3 (p0-p1 its bottom edge) in tiles of at most two by two, textured
+// once across the whole of it (or repeated every tile units when tile > 0): big faces would
+// sort badly against the ground.
+void land_panel(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 away_from,
+                double tile = 0, LandTexturePart part = {});

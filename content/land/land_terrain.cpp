@@ -197,6 +197,7 @@ double land_terrain_height(double x, double z)
         std::min({land_road_distance(x, z) - LAND_ROAD_HALF_WIDTH, shore, bank - LAND_STREAM_BANK});
     for (const LandPoint& h : land_house_sites)
         open = std::min(open, std::hypot(x - h.x, z - h.z) - 7);
+    open = std::min(open, std::hypot(x - LAND_CHURCH.x, z - LAND_CHURCH.z) - 9);
     const double hills = 1.4 * (1 + std::sin(0.061 * x + 0.7) * std::sin(0.077 * z + 1.9)) +
                          0.7 * (1 + std::sin(0.13 * x - 0.09 * z + 0.4));
     // Rising in the last stretch before the mountains' foot, over the wall's lower edge.

@@ -110,14 +110,18 @@ RgbImage tex_bark()
     });
 }
 
-// Foliage without holes: layered leaf blobs in light and shade.
-RgbImage tex_leaves(Vec3 dark, Vec3 light, unsigned seed, int period)
+// A crown's foliage as a lit ball, no holes: u once round it, v from the top pole down. Leaf
+// clumps stand out where the sun (high, from one side) lights them; the underside is in shade.
+RgbImage tex_crown(Vec3 dark, Vec3 light, unsigned seed)
 {
+    const Vec3 sun = normalize(Vec3{-0.5, 0.75, -0.45});
     return tex_paint(64, [=](double u, double v) {
-        const double leaves = noise_value(u, v, period, seed),
-                     clump = noise_fbm(u, v, 2, 3, seed + 7);
-        const double lit = smoothstep(0.35, 0.8, 0.6 * leaves + 0.4 * clump) * (1.1 - 0.6 * v);
-        return mix(dark, light, lit);
+        const double a = 2 * PI * u, lat = (0.5 - v) * PI;
+        const Vec3 n{std::cos(lat) * std::cos(a), std::sin(lat), std::cos(lat) * std::sin(a)};
+        const double clumps = noise_fbm(u, v, 4, 2, seed);
+        const double leaves = smoothstep(0.25, 0.75, noise_value(u, v, 16, seed + 7));
+        const double lit = 0.2 + 0.8 * std::max(0.0, dot(n, sun) + 0.5 * (clumps - 0.5));
+        return mix(dark, light, clamp01(lit * (0.55 + 0.6 * leaves)));
     });
 }
 
@@ -202,7 +206,7 @@ std::vector<NamedPicture> land_textures(Font* bold)
 {
     std::vector<NamedPicture> t;
     t.push_back({"eg", tex_sky()});
-    t.push_back({"fa", tex_leaves({0.08, 0.14, 0.01}, {0.4, 0.45, 0.05}, 91, 16)});
+    t.push_back({"fa", tex_crown({0.03, 0.08, 0.01}, {0.34, 0.45, 0.05}, 91)});
     t.push_back({"fenyo", tex_needles({0.01, 0.05, 0.02}, {0.06, 0.2, 0.06}, 92)});
     t.push_back({"fenyo2", tex_needles({0.01, 0.04, 0.05}, {0.07, 0.18, 0.17}, 93)});
     t.push_back({"fold", tex_grass()});
@@ -219,6 +223,6 @@ std::vector<NamedPicture> land_textures(Font* bold)
     t.push_back({"teto", tex_roof()});
     t.push_back({"to", tex_water()});
     t.push_back({"ut", tex_road()});
-    t.push_back({"zold3", tex_leaves({0.01, 0.06, 0.01}, {0.1, 0.3, 0.04}, 94, 16)});
+    t.push_back({"zold3", tex_crown({0.008, 0.04, 0.008}, {0.11, 0.33, 0.045}, 94)});
     return t;
 }
