@@ -103,6 +103,8 @@ Mesh land_billboard();
 Mesh land_bridge(int index);
 Mesh land_church();
 Mesh land_windmill();
+// The bushes and hedges by road 0 or 1.
+Mesh land_roadside(int road);
 
 // All 33 objects, named as the scene lists them.
 std::vector<NamedMesh> land_objects();
@@ -114,16 +116,28 @@ void land_triangle_facing(Mesh& mesh, int material, Vec3 a, Vec3 b, Vec3 c, Text
 void land_quad_facing(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, TexturePoint t0,
                       TexturePoint t1, TexturePoint t2, TexturePoint t3, Vec3 away_from);
 
+// One texel of a 256-wide texture: parts that share a texture keep one inside their own, so
+// that the other never bleeds in.
+constexpr double LAND_TEXEL = 1.0 / 256;
 // The part of a texture that a panel shows: the whole of it, or one wall of the two that share
-// a texture (kept a texel inside, so that the other never bleeds in).
+// a texture.
 struct LandTexturePart {
     double u0 = 0, v0 = 0, du = 1, dv = 1;
 };
-constexpr double LAND_WALL_INSET = 1.0 / 256;
-constexpr LandTexturePart LAND_UPPER_WALL{0, LAND_WALL_INSET, 1, 0.5 - 2 * LAND_WALL_INSET};
-constexpr LandTexturePart LAND_LOWER_WALL{0, 0.5 + LAND_WALL_INSET, 1, 0.5 - 2 * LAND_WALL_INSET};
+constexpr LandTexturePart LAND_UPPER_WALL{0, LAND_TEXEL, 1, 0.5 - 2 * LAND_TEXEL};
+constexpr LandTexturePart LAND_LOWER_WALL{0, 0.5 + LAND_TEXEL, 1, 0.5 - 2 * LAND_TEXEL};
 // A wall or roof plane p0..p3 (p0-p1 its bottom edge) in tiles of at most two by two, textured
 // once across the whole of it (or repeated every tile units when tile > 0): big faces would
 // sort badly against the ground.
 void land_panel(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 away_from,
                 double tile = 0, LandTexturePart part = {});
+
+// A ball of foliage: its texture and the rows of it that hold the ball, from the top pole (v0)
+// to the bottom one (v0 + dv); u goes once round.
+struct LandCrownMap {
+    const char* texture;
+    double v0, dv;
+};
+constexpr LandCrownMap LAND_CROWN_LIGHT{"fa", 0.0, 1.0};
+constexpr LandCrownMap LAND_CROWN_DARK{"zold3", LAND_TEXEL, 0.5 - 2 * LAND_TEXEL};
+constexpr LandCrownMap LAND_CROWN_BLOSSOM{"zold3", 0.5 + LAND_TEXEL, 0.5 - 2 * LAND_TEXEL};

@@ -14,11 +14,13 @@ constexpr double PI = 3.14159265358979323846;
 // Rows per quarter: one to a unit of the land, a quarter spanning a block of eight.
 constexpr int ROWS = 8;
 
+// Ripe gold, the wind's broad streaks through it, and the tractor's lines.
 Vec3 crop_wheat(double u, double v)
 {
     const double ears = noise_fbm(u, v, 8, 3, 201), row = 0.5 + 0.5 * std::cos(2 * PI * ROWS * v);
-    const Vec3 c = mix(Vec3{0.36, 0.24, 0.055}, Vec3{0.6, 0.44, 0.11}, ears);
-    return c * (0.86 + 0.14 * row) * (0.92 + 0.16 * noise_value(u, v, 64, 202));
+    const double wind = noise_fbm(u * 0.5 + v, v, 2, 2, 203);
+    const Vec3 c = mix(Vec3{0.4, 0.22, 0.03}, Vec3{0.72, 0.48, 0.08}, ears);
+    return c * (0.8 + 0.2 * row) * (0.85 + 0.3 * wind) * (0.9 + 0.2 * noise_value(u, v, 64, 202));
 }
 
 Vec3 crop_furrows(double u, double v)

@@ -7,7 +7,7 @@
 namespace {
 
 constexpr double PI = 3.14159265358979323846;
-constexpr double INSET = LAND_WALL_INSET;
+constexpr double INSET = LAND_TEXEL;
 
 // The church's half of its texture: the nave's side, a plain stretch between its windows, the
 // tower's face, and the tower's face without the door at its foot.

@@ -62,8 +62,9 @@ void plant_conifer(Mesh& mesh, Vec3 base, double height, bool blue, ContentRando
 // A round crown, rings of corners from the bottom pole to the top one, each pushed in or out a
 // little. Its texture is a lit ball: u goes once round (by the corner's direction, the same for
 // every tree, so that the sun lights them all from one side), v from the top pole down.
-void plant_crown(Mesh& mesh, int leaves, Vec3 centre, double radius, ContentRandom& r)
+void plant_crown(Mesh& mesh, const LandCrownMap& map, Vec3 centre, double radius, ContentRandom& r)
 {
+    const int leaves = mesh_material(mesh, map.texture);
     constexpr int SIDES = 6, RINGS = 5;
     constexpr double LAT[RINGS] = {-1.0, -0.5, 0.05, 0.55, 1.0};
     double lump[RINGS][SIDES];
@@ -82,7 +83,8 @@ void plant_crown(Mesh& mesh, int leaves, Vec3 centre, double radius, ContentRand
             double ua, ub, uc, ud;
             const Vec3 a = corner(lat, k, ua), b = corner(lat, k + 1, ub);
             const Vec3 c = corner(lat + 1, k + 1, uc), d = corner(lat + 1, k, ud);
-            const double va = 0.5 - LAT[lat] / 2, vc = 0.5 - LAT[lat + 1] / 2;
+            const double va = map.v0 + map.dv * (0.5 - LAT[lat] / 2);
+            const double vc = map.v0 + map.dv * (0.5 - LAT[lat + 1] / 2);
             if (lat == 0) // the bottom pole: one point, its u halfway
                 land_triangle_facing(mesh, leaves, a, c, d, {(uc + ud) / 2, va}, {uc, vc}, {ud, vc},
                                      centre);
@@ -98,8 +100,8 @@ void plant_crown(Mesh& mesh, int leaves, Vec3 centre, double radius, ContentRand
 void plant_broadleaf(Mesh& mesh, Vec3 base, double height, bool light, ContentRandom& r)
 {
     plant_trunk(mesh, base, 0.3 * height / 8, 0.5 * height, 4);
-    const int leaves = mesh_material(mesh, light ? "fa" : "zold3");
-    plant_crown(mesh, leaves, {base.x, base.y + 0.62 * height, base.z}, 0.37 * height, r);
+    plant_crown(mesh, light ? LAND_CROWN_LIGHT : LAND_CROWN_DARK,
+                {base.x, base.y + 0.62 * height, base.z}, 0.37 * height, r);
 }
 
 } // namespace

@@ -112,16 +112,35 @@ RgbImage tex_bark()
 
 // A crown's foliage as a lit ball, no holes: u once round it, v from the top pole down. Leaf
 // clumps stand out where the sun (high, from one side) lights them; the underside is in shade.
-RgbImage tex_crown(Vec3 dark, Vec3 light, unsigned seed)
+// Blossom, where asked for, dots the lit side pink and white.
+Vec3 tex_crown_at(double u, double v, Vec3 dark, Vec3 light, unsigned seed, bool blossom)
 {
     const Vec3 sun = normalize(Vec3{-0.5, 0.75, -0.45});
-    return tex_paint(64, [=](double u, double v) {
-        const double a = 2 * PI * u, lat = (0.5 - v) * PI;
-        const Vec3 n{std::cos(lat) * std::cos(a), std::sin(lat), std::cos(lat) * std::sin(a)};
-        const double clumps = noise_fbm(u, v, 4, 2, seed);
-        const double leaves = smoothstep(0.25, 0.75, noise_value(u, v, 16, seed + 7));
-        const double lit = 0.2 + 0.8 * std::max(0.0, dot(n, sun) + 0.5 * (clumps - 0.5));
-        return mix(dark, light, clamp01(lit * (0.55 + 0.6 * leaves)));
+    const double a = 2 * PI * u, lat = (0.5 - v) * PI;
+    const Vec3 n{std::cos(lat) * std::cos(a), std::sin(lat), std::cos(lat) * std::sin(a)};
+    const double clumps = noise_fbm(u, v, 4, 2, seed);
+    const double leaves = smoothstep(0.25, 0.75, noise_value(u, v, 16, seed + 7));
+    const double lit = 0.2 + 0.8 * std::max(0.0, dot(n, sun) + 0.5 * (clumps - 0.5));
+    const Vec3 c = mix(dark, light, clamp01(lit * (0.55 + 0.6 * leaves)));
+    if (!blossom) return c;
+    const double flower = smoothstep(0.62, 0.72, noise_value(u, v, 48, seed + 11));
+    const Vec3 petals = noise_hash_unit(int(u * 48), int(v * 48), seed) < 0.5
+                            ? Vec3{0.85, 0.42, 0.55}
+                            : Vec3{0.9, 0.86, 0.8};
+    return mix(c, petals * (0.45 + 0.6 * lit), flower * smoothstep(0.1, 0.4, lit));
+}
+
+RgbImage tex_crown(Vec3 dark, Vec3 light, unsigned seed)
+{
+    return tex_paint(
+        64, [=](double u, double v) { return tex_crown_at(u, v, dark, light, seed, false); });
+}
+
+// Two balls one over the other, at four times the width: plain leaves, and in blossom.
+RgbImage tex_crowns(Vec3 dark, Vec3 light, unsigned seed)
+{
+    return tex_paint(256, [=](double u, double v) {
+        return tex_crown_at(u, std::fmod(v * 2, 1.0), dark, light, seed, v >= 0.5);
     });
 }
 
@@ -223,6 +242,6 @@ std::vector<NamedPicture> land_textures(Font* bold)
     t.push_back({"teto", tex_roof()});
     t.push_back({"to", tex_water()});
     t.push_back({"ut", tex_road()});
-    t.push_back({"zold3", tex_crown({0.008, 0.04, 0.008}, {0.11, 0.33, 0.045}, 94)});
+    t.push_back({"zold3", tex_crowns({0.008, 0.04, 0.008}, {0.11, 0.33, 0.045}, 94)});
     return t;
 }

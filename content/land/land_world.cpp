@@ -56,6 +56,7 @@ std::vector<NamedMesh> land_objects()
     for (int i = 0; i < 2; i++) mesh_append(ground.road[land_bridges[i].road], land_bridge(i));
     mesh_append(ground.road[1], land_church());
     mesh_append(ground.road[0], land_windmill());
+    for (int i = 0; i < 2; i++) mesh_append(ground.road[i], land_roadside(i));
     for (Mesh* m : {&ground.road[0], &ground.road[1], &ground.world})
         mesh_weld(*m, MESH_WELD_EXACT);
     out.push_back({"ut1", ground.road[0]});
