@@ -36,8 +36,12 @@ std::vector<NamedPicture> land_textures(Font* bold);
 RgbImage land_wall_texture(int kind);
 // The closing billboard's picture (square: it is stretched over a 4:3 board).
 RgbImage land_billboard_picture(Font* bold);
-// The fields' crops, one to a quarter of the texture.
+// The fields' crops, one to a quarter of the texture. A field shows each quarter less a margin
+// round it (a share of the whole texture's width): the perspective fillers step a little past
+// the texels they aim at, and the next quarter must not show.
 RgbImage land_crops_texture();
+constexpr int LAND_CROP_QUARTER = 128;
+constexpr double LAND_CROP_MARGIN = 8.0 / 256;
 
 // The mountains' foot round every eye position of the flight, and the point it is drawn round.
 extern const LandPoint land_ring[20];
@@ -133,11 +137,14 @@ void land_panel(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Ve
                 double tile = 0, LandTexturePart part = {});
 
 // A ball of foliage: its texture and the rows of it that hold the ball, from the top pole (v0)
-// to the bottom one (v0 + dv); u goes once round.
+// to the bottom one (v0 + dv); u goes once round. Two balls share the darker texture, each
+// inside a margin (as the crops are).
 struct LandCrownMap {
     const char* texture;
     double v0, dv;
 };
+constexpr double LAND_CROWN_MARGIN = 4.0 / 256;
 constexpr LandCrownMap LAND_CROWN_LIGHT{"fa", 0.0, 1.0};
-constexpr LandCrownMap LAND_CROWN_DARK{"zold3", LAND_TEXEL, 0.5 - 2 * LAND_TEXEL};
-constexpr LandCrownMap LAND_CROWN_BLOSSOM{"zold3", 0.5 + LAND_TEXEL, 0.5 - 2 * LAND_TEXEL};
+constexpr LandCrownMap LAND_CROWN_DARK{"zold3", LAND_CROWN_MARGIN, 0.5 - 2 * LAND_CROWN_MARGIN};
+constexpr LandCrownMap LAND_CROWN_BLOSSOM{"zold3", 0.5 + LAND_CROWN_MARGIN,
+                                          0.5 - 2 * LAND_CROWN_MARGIN};

@@ -1,6 +1,6 @@
 // The fields' crops, a quarter of one texture each, in the order of LandCrop: ripe wheat,
 // ploughed furrows, rows of greens on the soil, and flowering rape. Every quarter repeats on
-// its own (a field lays one over each block), and its rows run across it, along u. The rows
+// its own (a field lays one over each block, less a margin), and its rows run along u. The rows
 // are soft and the colours close, so that they do not shimmer when seen from afar.
 #include "content/land/land.h"
 #include "content/tools/noise.h"
@@ -50,17 +50,25 @@ Vec3 crop_rape(double u, double v)
     return mix(c, Vec3{0.16, 0.3, 0.04}, 0.25 * smoothstep(0.75, 1.0, 1 - row) * (1 - bloom));
 }
 
+// Where a texel of a quarter lies in its crop's repeat: the quarter's inner part (inside the
+// margin that the fields leave out) holds exactly one repeat, and the margin repeats its edge.
+double crop_place(int texel)
+{
+    constexpr double HALF = LAND_CROP_QUARTER, MARGIN = LAND_CROP_MARGIN * 2 * HALF;
+    return clamp01((texel + 0.5 - MARGIN) / (HALF - 2 * MARGIN));
+}
+
 } // namespace
 
 RgbImage land_crops_texture()
 {
     Vec3 (*const crops[4])(double, double) = {crop_wheat, crop_furrows, crop_greens, crop_rape};
-    constexpr int HALF = 128;
+    constexpr int HALF = LAND_CROP_QUARTER;
     RgbImage img(2 * HALF, 2 * HALF);
     for (int q = 0; q < 4; q++)
         for (int y = 0; y < HALF; y++)
             for (int x = 0; x < HALF; x++)
                 img.at((q & 1) * HALF + x, (q >> 1) * HALF + y) =
-                    crops[q]((x + 0.5) / HALF, (y + 0.5) / HALF);
+                    crops[q](crop_place(x), crop_place(y));
     return img;
 }

@@ -15,8 +15,6 @@ namespace {
 constexpr double BLOCK = 8.0, CELL = 2.0;
 constexpr double X0 = -120.0, Z0 = -128.0;
 constexpr int BLOCKS = 29, CELLS = BLOCKS * 4;
-// The crops' quarters of their texture, kept a texel inside so no neighbour bleeds in.
-constexpr double CROP_INSET = 1.0 / 256;
 
 // The edges that cut the tiling, in the order they cut: negative on the inside of each.
 enum GroundEdge : int { EDGE_ROAD, EDGE_LAKE, EDGE_STREAM, EDGES };
@@ -284,8 +282,8 @@ void ground_triangle(LandGround& g, LandKind kind, LandPoint pa, LandPoint pb, L
         const double qu = (cover.crop & 1) * 0.5, qv = (cover.crop >> 1) * 0.5;
         for (TexturePoint* t : {&ta, &tb, &tc}) {
             const TexturePoint s = cover.rows_along_x ? *t : TexturePoint{t->v, t->u};
-            const double span = 0.5 - 2 * CROP_INSET;
-            *t = {qu + CROP_INSET + s.u * span, qv + CROP_INSET + s.v * span};
+            const double span = 0.5 - 2 * LAND_CROP_MARGIN;
+            *t = {qu + LAND_CROP_MARGIN + s.u * span, qv + LAND_CROP_MARGIN + s.v * span};
         }
     }
     land_triangle_facing(*mesh, mesh_material(*mesh, texture), a, b, c, ta, tb, tc,

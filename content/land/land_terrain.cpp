@@ -41,14 +41,15 @@ struct Field {
 };
 
 constexpr Field fields[] = {
-    {56, 44, 72, 60, LAND_WHEAT, false},      {72, 52, 84, 68, LAND_RAPE, true},
-    {56, 64, 68, 80, LAND_FURROWS, false},    {88, 4, 100, 24, LAND_GREENS, false},
-    {-36, 48, -12, 56, LAND_WHEAT, true},     {-8, 68, 12, 84, LAND_FURROWS, false},
-    {-20, 8, -4, 24, LAND_GREENS, false},     {-20, 24, -4, 40, LAND_WHEAT, false},
-    {8, 12, 16, 40, LAND_RAPE, false},        {8, 44, 28, 56, LAND_RAPE, true},
-    {12, -84, 32, -68, LAND_WHEAT, false},    {12, -64, 28, -52, LAND_FURROWS, false},
-    {-60, -96, -36, -80, LAND_WHEAT, true},   {-28, -88, -12, -64, LAND_WHEAT, true},
-    {-72, -64, -56, -40, LAND_GREENS, false}, {-56, -64, -48, -44, LAND_RAPE, false}};
+    {56, 44, 72, 60, LAND_WHEAT, false},     {72, 52, 84, 68, LAND_RAPE, true},
+    {56, 64, 68, 80, LAND_FURROWS, false},   {88, 4, 100, 24, LAND_GREENS, false},
+    {-36, 48, -12, 56, LAND_WHEAT, true},    {-8, 68, 12, 84, LAND_FURROWS, false},
+    {-20, 8, -4, 24, LAND_GREENS, false},    {-20, 24, -4, 40, LAND_WHEAT, false},
+    {8, 12, 16, 40, LAND_RAPE, false},       {8, 44, 28, 56, LAND_RAPE, true},
+    {-44, 64, -28, 80, LAND_GREENS, true},   {12, -84, 32, -68, LAND_WHEAT, false},
+    {12, -64, 28, -52, LAND_FURROWS, false}, {-60, -96, -36, -80, LAND_WHEAT, true},
+    {-28, -88, -12, -64, LAND_WHEAT, true},  {-72, -64, -56, -40, LAND_GREENS, false},
+    {-56, -64, -48, -44, LAND_RAPE, false}};
 
 // The point of segment a-b nearest to p.
 LandPoint segment_nearest(LandPoint p, LandPoint a, LandPoint b)

@@ -136,11 +136,13 @@ RgbImage tex_crown(Vec3 dark, Vec3 light, unsigned seed)
         64, [=](double u, double v) { return tex_crown_at(u, v, dark, light, seed, false); });
 }
 
-// Two balls one over the other, at four times the width: plain leaves, and in blossom.
+// Two balls one over the other, at four times the width: plain leaves, and in blossom. Each
+// holds its ball inside a margin that repeats the pole's row (see LandCrownMap).
 RgbImage tex_crowns(Vec3 dark, Vec3 light, unsigned seed)
 {
     return tex_paint(256, [=](double u, double v) {
-        return tex_crown_at(u, std::fmod(v * 2, 1.0), dark, light, seed, v >= 0.5);
+        const double half = std::fmod(v * 2, 1.0), m = 2 * LAND_CROWN_MARGIN;
+        return tex_crown_at(u, clamp01((half - m) / (1 - 2 * m)), dark, light, seed, v >= 0.5);
     });
 }
 
