@@ -72,6 +72,9 @@ bool land_inside_ring(double x, double z, double margin);
 bool land_in_lake(double x, double z);
 // How far inside the lake's shore (negative outside).
 double land_lake_depth(double x, double z);
+// Room for a tree or a bush of the given radius to stand: road_gap off the roads' edges, out
+// of the lake and the stream's bed, inside the mountains, clear of the buildings.
+bool land_room_for(LandPoint p, double radius, double road_gap);
 // Distance to the stream's middle, and its half width; the water's level at a point of it.
 double land_stream_distance(double x, double z);
 constexpr double LAND_STREAM_HALF_WIDTH = 1.3;

@@ -114,10 +114,7 @@ Mesh land_forest(LandPoint centre, double radius, int count, bool conifer, unsig
     for (int attempt = 0; attempt < 400 && int(placed.size()) < count; attempt++) {
         const double a = 2 * PI * r.unit(), d = radius * std::sqrt(r.unit());
         const LandPoint p{centre.x + d * std::cos(a), centre.z + d * std::sin(a)};
-        bool free = land_road_distance(p.x, p.z) > LAND_ROAD_HALF_WIDTH + 2.0 &&
-                    !land_in_lake(p.x, p.z) && land_inside_ring(p.x, p.z, 4.0);
-        for (const LandPoint& h : land_house_sites)
-            free = free && std::hypot(p.x - h.x, p.z - h.z) > 8.0;
+        bool free = land_room_for(p, 1.0, 2.0);
         for (const LandPoint& q : placed)
             free = free && std::hypot(p.x - q.x, p.z - q.z) > (conifer ? 3.2 : 4.5);
         if (!free) continue;

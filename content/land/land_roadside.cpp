@@ -33,20 +33,6 @@ constexpr Hedge hedges[] = {{{-34.0, 57.0}, {-12.5, 57.0}, 0},
                             {{-12.0, 67.0}, {11.0, 67.0}, 0},
                             {{-61.0, -73.5}, {-45.0, -73.5}, 1}};
 
-// Room for a bush: off the roads and the water, clear of the houses, church and windmill.
-bool roadside_free(LandPoint p, double r)
-{
-    if (land_road_distance(p.x, p.z) < LAND_ROAD_HALF_WIDTH + r + 0.3) return false;
-    if (land_stream_distance(p.x, p.z) < LAND_STREAM_HALF_WIDTH + LAND_STREAM_BANK + r)
-        return false;
-    if (land_lake_depth(p.x, p.z) > -r - 1.0) return false;
-    for (const LandPoint& h : land_house_sites)
-        if (std::hypot(p.x - h.x, p.z - h.z) < 7.0) return false;
-    for (const LandPoint& h : {LAND_CHURCH, LAND_WINDMILL})
-        if (std::hypot(p.x - h.x, p.z - h.z) < 9.0) return false;
-    return true;
-}
-
 // A bush: a lump on a ring of five corners at the ground, five round its middle and a top,
 // its leaves mapped as a lit ball like the trees' crowns, some of them in blossom.
 void roadside_bush(Mesh& mesh, LandPoint p, double r, double h, bool blossom, ContentRandom& rnd)
@@ -126,7 +112,7 @@ Mesh land_roadside(int road)
             const double a = 2 * PI * rnd.unit(), d = 2.5 * std::sqrt(rnd.unit());
             const double r = 0.7 + 0.5 * rnd.unit();
             const LandPoint p{c.centre.x + d * std::cos(a), c.centre.z + d * std::sin(a)};
-            if (!roadside_free(p, r)) continue;
+            if (!land_room_for(p, r, r + 0.3)) continue;
             roadside_bush(mesh, p, r, 1.1 + 0.8 * rnd.unit(), placed % 3 == 1, rnd);
             placed++;
         }

@@ -217,6 +217,19 @@ double land_ground_height(double x, double z)
     return land_terrain_height(x, z);
 }
 
+bool land_room_for(LandPoint p, double radius, double road_gap)
+{
+    if (land_road_distance(p.x, p.z) < LAND_ROAD_HALF_WIDTH + road_gap) return false;
+    if (land_stream_distance(p.x, p.z) < LAND_STREAM_HALF_WIDTH + LAND_STREAM_BANK + radius)
+        return false;
+    if (land_lake_depth(p.x, p.z) > -radius || !land_inside_ring(p.x, p.z, 4.0)) return false;
+    for (const LandPoint& h : land_house_sites)
+        if (std::hypot(p.x - h.x, p.z - h.z) < 8.0) return false;
+    for (const LandPoint& h : {LAND_CHURCH, LAND_WINDMILL})
+        if (std::hypot(p.x - h.x, p.z - h.z) < 9.0) return false;
+    return true;
+}
+
 LandCover land_cover(double x, double z)
 {
     LandCover c{LAND_GRASS, LAND_NO_CROP, false};
