@@ -1,6 +1,7 @@
 // Forests: conifers as stacked faceted cones on a bark trunk, broadleaf trees with round lumpy
 // crowns; solid shapes, so no tree thins to a line when seen edge-on. Each forest
-// scatters its trees round a centre, off the roads, the lake and the houses.
+// scatters its trees round a centre, where they have room (off the roads and the water, clear
+// of the buildings).
 #include "content/land/land.h"
 #include "content/tools/random.h"
 

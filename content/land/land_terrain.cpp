@@ -126,10 +126,22 @@ const LandPoint land_ring[20] = {{105.3, 0.0},   {105.0, 1.9},     {90.8, 29.7},
                                  {5.1, -104.0},  {23.9, -83.8},    {104.1, -3.6},   {105.0, -1.9}};
 const LandPoint land_ring_centre = {5.0, -12.0};
 
-// Both roads are straight where they cross: the bridges carry them over the whole bed.
-const LandBridge land_bridges[2] = {
-    {0, {38.0, 63.0}, {1.0, 0.0}, 4.0},
-    {1, {4.0 + 0.4 * 29.8 / 60.0, -45.0}, {0.4 / 60.0013333, -60.0 / 60.0013333}, 4.0}};
+namespace {
+
+// A bridge on the straight from a to b of a road, at the given distance from a.
+LandBridge bridge_on(int road, LandPoint a, LandPoint b, double from_a)
+{
+    const double len = std::hypot(b.x - a.x, b.z - a.z);
+    const LandPoint along{(b.x - a.x) / len, (b.z - a.z) / len};
+    return {road, {a.x + along.x * from_a, a.z + along.z * from_a}, along, 4.0};
+}
+
+} // namespace
+
+// Both roads are straight where they cross (the stream's course, straight across there too):
+// the bridges carry them over the whole bed.
+const LandBridge land_bridges[2] = {bridge_on(0, road_north[3], road_north[4], 11.0),
+                                    bridge_on(1, road_south[6], road_south[7], 29.8)};
 
 double land_road_distance(double x, double z, int* road)
 {
