@@ -65,7 +65,7 @@ double land_ground_height(double x, double z);
 double land_terrain_height(double x, double z);
 // Distance to the nearest road's centre line; road is 0 or 1 (which road is nearest).
 double land_road_distance(double x, double z, int* road = nullptr);
-// Distance to the nearest corner where a road's centre line bends.
+// Distance to the nearest corner or end of a road's centre line, where its edges curve.
 double land_road_bend_distance(double x, double z);
 // Inside the ring of mountains, at least margin units from it.
 bool land_inside_ring(double x, double z, double margin);

@@ -17,7 +17,7 @@ void plant_trunk(Mesh& mesh, Vec3 base, double radius, double height, int sides)
     const int bark = mesh_material(mesh, "kereg");
     const Vec3 axis = base + Vec3{0, height / 2, 0};
     for (int i = 0; i < sides; i++) {
-        const double a0 = 2 * PI * i / sides, a1 = 2 * PI * (i + 1) / sides;
+        const double a0 = 2 * PI * i / sides, a1 = 2 * PI * ((i + 1) % sides) / sides;
         const Vec3 d0{radius * std::cos(a0), 0, radius * std::sin(a0)};
         const Vec3 d1{radius * std::cos(a1), 0, radius * std::sin(a1)};
         const Vec3 up{0, height, 0};
@@ -40,9 +40,9 @@ void plant_conifer(Mesh& mesh, Vec3 base, double height, bool blue, ContentRando
         const double radius = height * (tier == 0 ? 0.3 : 0.21);
         const Vec3 apex{base.x, y1, base.z};
         const Vec3 inside{base.x, y0 + 0.3 * (y1 - y0), base.z};
-        // The wobble goes by the corner's place round the rim, so the last side meets the first.
+        // A corner goes by its place round the rim, so the last side meets the first exactly.
         auto rim = [&](int k) {
-            const double a = turn + 2 * PI * k / SIDES + tier * 0.5;
+            const double a = turn + 2 * PI * (k % SIDES) / SIDES + tier * 0.5;
             const double wobble = 1.0 + 0.12 * std::sin((k % SIDES) * 2.3 + tier);
             return Vec3{base.x + radius * wobble * std::cos(a), y0,
                         base.z + radius * wobble * std::sin(a)};
@@ -72,10 +72,14 @@ void plant_crown(Mesh& mesh, const LandCrownMap& map, Vec3 centre, double radius
     for (auto& row : lump)
         for (double& l : row) l = 0.86 + 0.22 * r.unit();
     const double turn = 2 * PI * r.unit();
+    // The corner's place round the ring fixes where it stands (the last side meets the first
+    // exactly); u runs on past a whole turn, so that the last side's texture does not wrap back.
     auto corner = [&](int lat, int k, double& u) {
-        const double phi = LAT[lat] * PI / 2, a = turn + 2 * PI * (k + 0.5 * lat) / SIDES;
-        u = a / (2 * PI);
-        const double s = (lat == 0 || lat == RINGS - 1 ? 0.95 : lump[lat][k % SIDES]) * radius;
+        const double phi = LAT[lat] * PI / 2, a = turn + 2 * PI * (k % SIDES + 0.5 * lat) / SIDES;
+        u = (turn + 2 * PI * (k + 0.5 * lat) / SIDES) / (2 * PI);
+        if (lat == 0 || lat == RINGS - 1) // a pole: one point for every side
+            return centre + Vec3{0, 0.85 * 0.95 * radius * LAT[lat], 0};
+        const double s = lump[lat][k % SIDES] * radius;
         return centre + Vec3{s * std::cos(phi) * std::cos(a), 0.85 * s * std::sin(phi),
                              s * std::cos(phi) * std::sin(a)};
     };

@@ -44,8 +44,8 @@ void roadside_bush(Mesh& mesh, LandPoint p, double r, double h, bool blossom, Co
     double lump[SIDES];
     for (double& l : lump) l = 0.85 + 0.3 * rnd.unit();
     auto at = [&](int k, int ring, double& u) {
-        const double a = turn + 2 * PI * (k + 0.5 * ring) / SIDES;
-        u = a / (2 * PI);
+        const double a = turn + 2 * PI * (k % SIDES + 0.5 * ring) / SIDES;
+        u = (turn + 2 * PI * (k + 0.5 * ring) / SIDES) / (2 * PI); // past a turn, as the crowns
         const double s = ring == 0 ? r : 1.15 * r * lump[k % SIDES];
         return Vec3{p.x + s * std::cos(a), y + (ring == 0 ? 0 : 0.5 * h), p.z + s * std::sin(a)};
     };

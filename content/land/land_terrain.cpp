@@ -156,7 +156,7 @@ double land_road_bend_distance(double x, double z)
     double best = 1e9;
     for (const auto& line :
          {std::span<const LandPoint>(road_north), std::span<const LandPoint>(road_south)})
-        for (size_t i = 1; i + 1 < line.size(); i++)
+        for (size_t i = 0; i < line.size(); i++)
             best = std::min(best, std::hypot(x - line[i].x, z - line[i].z));
     return best;
 }

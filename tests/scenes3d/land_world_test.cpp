@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 #include <string>
 
@@ -244,6 +245,81 @@ TEST(LandWorld, GroundAndRoadsCoverEveryPointOnceFacingUp)
         const Vec3 a = sky.vertices[size_t(t.corner[0])], b = sky.vertices[size_t(t.corner[1])];
         const Vec3 c = sky.vertices[size_t(t.corner[2])];
         ASSERT_GT(dot(cross(b - a, c - a), centre - a), 0.0) << "a sky triangle faces out";
+    }
+}
+
+// The ground's pieces meet edge to edge: every edge inside the land is shared by two of its
+// triangles (seen from above; beside a bridge the two lie at different heights, which the
+// bridge closes). An edge that a neighbour's corner splits would open a crack in the ground.
+// And every piece wears what covers the ground under it.
+TEST(LandWorld, GroundPiecesMeetEdgeToEdgeAndWearTheirCover)
+{
+    const LandGround ground = land_ground();
+    using Plan = std::pair<double, double>;
+    std::map<std::pair<Plan, Plan>, int> edges;
+    for (const Mesh* m : {&ground.world, &ground.road[0], &ground.road[1]})
+        for (const MeshTriangle& t : m->triangles) {
+            Vec3 c[3];
+            for (int k = 0; k < 3; k++) c[k] = m->vertices[size_t(t.corner[k])];
+            for (int k = 0; k < 3; k++) {
+                Plan a{c[k].x, c[k].z}, b{c[(k + 1) % 3].x, c[(k + 1) % 3].z};
+                if (b < a) std::swap(a, b);
+                edges[{a, b}]++;
+            }
+            const std::string& texture = m->materials[size_t(t.material)].texture;
+            const double x = (c[0].x + c[1].x + c[2].x) / 3, z = (c[0].z + c[1].z + c[2].z) / 3;
+            // Near an edge a piece may fall either side of it, as far as the cuts' straight
+            // lines stray from a curved edge or a bend's inner corner.
+            const double road = land_road_distance(x, z) - LAND_ROAD_HALF_WIDTH;
+            const double water = std::min(-land_lake_depth(x, z),
+                                          land_stream_distance(x, z) - LAND_STREAM_HALF_WIDTH);
+            SCOPED_TRACE(texture + " at " + std::to_string(x) + ", " + std::to_string(z));
+            constexpr double STRAY = 0.4;
+            if (texture == "ut") {
+                EXPECT_LT(road, STRAY);
+                continue;
+            }
+            EXPECT_GT(road, -STRAY);
+            if (texture == "to") {
+                EXPECT_LT(water, STRAY);
+            } else {
+                EXPECT_GT(water, -STRAY);
+            }
+            if (texture != "to") {
+                // Fields lie on the 4-unit grid, which no piece straddles.
+                EXPECT_EQ(texture == "hazhatul", land_cover(x, z).crop != LAND_NO_CROP);
+            }
+        }
+    int inner = 0;
+    for (const auto& [edge, uses] : edges) {
+        const double x = (edge.first.first + edge.second.first) / 2;
+        const double z = (edge.first.second + edge.second.second) / 2;
+        if (!land_inside_ring(x, z, 6.0)) continue; // the ground's rim, behind the mountains
+        inner++;
+        EXPECT_EQ(uses, 2) << "the edge at " << x << ", " << z;
+    }
+    EXPECT_GT(inner, 8000);
+}
+
+// The trees' crowns and cones are closed: every edge of their foliage is shared by two of its
+// faces, so no gap shows the sky through a tree.
+TEST(LandWorld, TreesAreClosed)
+{
+    const std::set<std::string> foliage = {"fa", "zold3", "fenyo", "fenyo2"};
+    const std::vector<NamedMesh> objects = land_objects();
+    for (int i = 0; i < 18; i++) { // the forests
+        const Mesh& m = objects[size_t(i)].mesh;
+        std::map<std::pair<int, int>, int> edges;
+        for (const MeshTriangle& t : m.triangles) {
+            if (!foliage.count(m.materials[size_t(t.material)].texture)) continue;
+            for (int k = 0; k < 3; k++) edges[std::minmax(t.corner[k], t.corner[(k + 1) % 3])]++;
+        }
+        ASSERT_FALSE(edges.empty()) << objects[size_t(i)].name;
+        for (const auto& [edge, uses] : edges) {
+            const Vec3 p = m.vertices[size_t(edge.first)];
+            ASSERT_EQ(uses, 2) << objects[size_t(i)].name << " near " << p.x << ", " << p.y << ", "
+                               << p.z;
+        }
     }
 }
 
