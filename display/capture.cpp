@@ -1,11 +1,11 @@
 #include "display/capture.h"
 
 #include "display/capture_profile.h"
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -2,6 +2,7 @@
 #include "display/capture.h"
 #include "driver/demo.h"
 #include "driver/options.h"
+#include "platform/start_path.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -2,9 +2,9 @@
 // actions end it). Where the sequence starts the music the video's sound begins, and its stop
 // tells the capture that the show reached its end.
 #include "display/capture.h"
-#include "driver/clock.h"
-#include "driver/music.h"
-#include "driver/signals.h"
+#include "platform/clock.h"
+#include "platform/music.h"
+#include "platform/signals.h"
 
 int sound_setup()
 {

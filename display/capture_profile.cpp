@@ -1,6 +1,6 @@
 #include "display/capture_profile.h"
 
-#include "driver/demo.h"
+#include "platform/show.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,14 +3,14 @@
 // pseudo-colour displays get the palette as the device's colour map; 16- and 32-bit true-colour
 // displays convert every pixel through a lookup table. Console switching is process-controlled:
 // while the user is on another console nothing is drawn.
-#include "display/display.h"
 #include "display/fb_area.h"
 #include "display/fb_console.h"
 #include "display/fb_device.h"
 #include "display/x11_pixels.h"
-#include "driver/ask.h"
-#include "driver/demo.h"
-#include "driver/frame_log.h"
+#include "platform/ask.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/frame_log.h"
 
 #include <fcntl.h>
 #include <linux/fb.h>

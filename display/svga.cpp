@@ -2,16 +2,17 @@
 // an off-screen context of the mode's size (scaled when the mode is not the frame's) and copied
 // to the screen by the library. Linked against the real SVGAlib when it is installed, otherwise
 // against our stand-in in display/svgalib/ on the framebuffer console.
-#include "display/display.h"
-#include "driver/ask.h"
-#include "driver/demo.h"
-#include "driver/frame_log.h"
+#include "platform/ask.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/frame_log.h"
 
 #include <vga.h>
 #include <vgagl.h>
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace {
 

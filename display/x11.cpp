@@ -2,12 +2,13 @@
 // On an 8-bit PseudoColor display the palette is the window's colormap and frames are copied as
 // they are; on a TrueColor display every present converts the frame through a lookup table.
 // Images go through the MIT shared-memory extension when it is wanted and works.
-#include "display/display.h"
 #include "display/x11_pixels.h"
 #include "display/x11_scale.h"
-#include "driver/ask.h"
-#include "driver/demo.h"
-#include "driver/frame_log.h"
+#include "platform/ask.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/frame_log.h"
+#include "platform/show.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

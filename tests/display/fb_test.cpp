@@ -1,9 +1,9 @@
 // The framebuffer back-end on the fake device: where the frame lands for each layout, line
 // padding and panning, the bounds of the mapping, colours, console switching, giving the
 // console back, and the set-up failures with their messages and statuses.
-#include "display/display.h"
+#include "platform/display.h"
 #include "display/fb_device_fake.h"
-#include "driver/signals.h"
+#include "platform/signals.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

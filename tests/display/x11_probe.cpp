@@ -10,7 +10,7 @@
 //                  window and then checks the picture at its new place
 //   --scale N, --fullscreen  the back-end's options: a resizable window, the picture centred
 //                  at the largest scale that fits and black around it
-#include "display/display.h"
+#include "platform/display.h"
 #include "display/x11_pixels.h"
 #include "display/x11_scale.h"
 #include "gfx2d/palette.h"

@@ -1,7 +1,7 @@
-#include "driver/ask.h"
+#include "platform/ask.h"
 
-#include "driver/demo.h"
-#include "driver/signals.h"
+#include "platform/exit.h"
+#include "platform/signals.h"
 
 #include <cerrno>
 #include <cstdio>

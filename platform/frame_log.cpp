@@ -1,7 +1,8 @@
-#include "driver/frame_log.h"
+#include "platform/frame_log.h"
 
-#include "driver/demo.h"
-#include "driver/options.h"
+#include "platform/show.h"
+#include "platform/start_path.h"
+
 
 #include <algorithm>
 #include <cerrno>

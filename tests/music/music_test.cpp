@@ -1,7 +1,7 @@
 // The music process: the dialogue, drivers that fail, and how the child is stopped. Uses
 // MikMod's WAV disk writer (no sound card needed) and a small module made by our writer.
 #include "content/music/xm_writer.h"
-#include "driver/music.h"
+#include "platform/music.h"
 
 #include <cmath>
 #include <csignal>

@@ -1,10 +1,11 @@
-#include "driver/signals.h"
+#include "platform/signals.h"
 
-#include "driver/demo.h"
-#include "driver/music.h"
+#include "platform/exit.h"
+#include "platform/music.h"
 
 #include <cerrno>
 #include <csignal>
+#include <initializer_list>
 #include <unistd.h>
 
 static volatile sig_atomic_t demo_signal_caught;

@@ -1,11 +1,11 @@
 // The music process around MikMod: the questions, the driver probe, and the child that
 // plays the module while the parent draws.
-#include "driver/music.h"
+#include "platform/music.h"
 
-#include "driver/ask.h"
-#include "driver/frame_log.h"
-#include "driver/options.h"
-#include "driver/signals.h"
+#include "platform/ask.h"
+#include "platform/frame_log.h"
+#include "platform/signals.h"
+#include "platform/start_path.h"
 
 #include <cerrno>
 #include <csignal>

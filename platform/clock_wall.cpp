@@ -1,9 +1,9 @@
 // The real clock: CLOCK_MONOTONIC in milliseconds, so that setting the system time can
 // neither stall nor skip a scene.
-#include "driver/clock.h"
+#include "platform/clock.h"
 
-#include "driver/frame_log.h"
-#include "driver/signals.h"
+#include "platform/frame_log.h"
+#include "platform/signals.h"
 
 #include <cstdlib>
 #include <ctime>

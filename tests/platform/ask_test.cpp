@@ -1,5 +1,5 @@
-#include "driver/ask.h"
-#include "driver/signals.h"
+#include "platform/ask.h"
+#include "platform/signals.h"
 
 #include <csignal>
 #include <cstdio>

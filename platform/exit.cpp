@@ -1,8 +1,9 @@
-#include "display/display.h"
-#include "driver/demo.h"
-#include "driver/frame_log.h"
-#include "driver/music.h"
-#include "driver/signals.h"
+#include "platform/exit.h"
+
+#include "platform/display.h"
+#include "platform/frame_log.h"
+#include "platform/music.h"
+#include "platform/signals.h"
 
 #include <cstdarg>
 #include <cstdio>

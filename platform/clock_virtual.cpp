@@ -1,7 +1,7 @@
 // Simulated time for the capture program and the tests: it stands still while a frame is
 // drawn and wait_frame moves it to the next frame boundary, so every run shows the same
 // frames with the same pixels.
-#include "driver/clock.h"
+#include "platform/clock.h"
 
 #include <cstdlib>
 
