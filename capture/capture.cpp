@@ -1,6 +1,6 @@
-#include "display/capture.h"
+#include "capture/capture.h"
 
-#include "display/capture_profile.h"
+#include "capture/capture_profile.h"
 #include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "platform/clock.h"

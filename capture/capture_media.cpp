@@ -1,7 +1,7 @@
-#include "display/capture_media.h"
+#include "capture/capture_media.h"
 
-#include "display/capture_audio.h"
-#include "display/capture_ffmpeg.h"
+#include "capture/capture_audio.h"
+#include "capture/capture_ffmpeg.h"
 
 #include <cerrno>
 #include <cstdio>

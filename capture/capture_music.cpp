@@ -1,7 +1,7 @@
 // The capture's music: no questions, no child and no signal handlers of its own (the default
 // actions end it). Where the sequence starts the music the video's sound begins, and its stop
 // tells the capture that the show reached its end.
-#include "display/capture.h"
+#include "capture/capture.h"
 #include "platform/clock.h"
 #include "platform/music.h"
 #include "platform/signals.h"

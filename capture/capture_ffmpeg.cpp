@@ -1,4 +1,4 @@
-#include "display/capture_ffmpeg.h"
+#include "capture/capture_ffmpeg.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "display/capture_audio.h"
+#include "capture/capture_audio.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "display/capture_profile.h"
+#include "capture/capture_profile.h"
 
 #include "platform/show.h"
 

@@ -1,5 +1,5 @@
 // vantor-capture: the show, headless and on simulated time, written out frame by frame.
-#include "display/capture.h"
+#include "capture/capture.h"
 #include "driver/demo.h"
 #include "driver/options.h"
 #include "platform/start_path.h"

@@ -4,7 +4,7 @@
 // added to the sequence.
 #pragma once
 
-#include "display/capture_media.h"
+#include "capture/capture_media.h"
 
 #include <cstdint>
 #include <cstdio>
