@@ -2,7 +2,7 @@
 // padding and panning, the bounds of the mapping, colours, console switching, giving the
 // console back, and the set-up failures with their messages and statuses.
 #include "platform/display.h"
-#include "display/fb_device_fake.h"
+#include "display/fb/fb_device_fake.h"
 #include "platform/signals.h"
 
 #include <fcntl.h>

@@ -1,5 +1,5 @@
 // The real device: every call goes straight to the kernel.
-#include "display/fb_device.h"
+#include "display/fb/fb_device.h"
 
 #include <fcntl.h>
 #include <sys/ioctl.h>

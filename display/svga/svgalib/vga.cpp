@@ -6,11 +6,11 @@
 // Console switching is taken at vga_init, as SVGAlib does; a switch away is granted at once
 // unless a picture is being written, and nothing is drawn while the console is away.
 // vga_setmode(TEXT) gives the console back: its mode, colours, cursor and automatic switching.
-#include "display/fb_area.h"
-#include "display/fb_console.h"
-#include "display/fb_device.h"
-#include "display/svgalib/standin.h"
-#include "display/x11_pixels.h"
+#include "display/fb/fb_area.h"
+#include "display/fb/fb_console.h"
+#include "display/fb/fb_device.h"
+#include "display/pixels.h"
+#include "display/svga/svgalib/standin.h"
 
 #include <vga.h>
 

@@ -1,6 +1,6 @@
-#include "display/fb_console.h"
+#include "display/fb/fb_console.h"
 
-#include "display/fb_device.h"
+#include "display/fb/fb_device.h"
 
 #include <linux/fb.h>
 #include <linux/kd.h>

@@ -1,5 +1,5 @@
-#include "display/x11_pixels.h"
-#include "display/x11_scale.h"
+#include "display/pixels.h"
+#include "display/x11/x11_scale.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // SVGAlib back-end: the 256-colour modes the card offers, a menu of them, every frame drawn into
 // an off-screen context of the mode's size (scaled when the mode is not the frame's) and copied
 // to the screen by the library. Linked against the real SVGAlib when it is installed, otherwise
-// against our stand-in in display/svgalib/ on the framebuffer console.
+// against our stand-in in display/svga/svgalib/ on the framebuffer console.
 #include "platform/ask.h"
 #include "platform/display.h"
 #include "platform/exit.h"

@@ -1,7 +1,7 @@
 // The stand-in for SVGAlib's graphics contexts. The physical context's buffer is the mode's
 // graphics memory (vga_getgraphmem); copying a picture into it puts it on the screen at once,
 // so page flipping is not offered: the screen never shows a half-copied picture from drawing.
-#include "display/svgalib/standin.h"
+#include "display/svga/svgalib/standin.h"
 
 #include <vga.h>
 #include <vgagl.h>

@@ -3,7 +3,7 @@
 // and colour-map requests, switches modes when asked to, and records every request.
 #pragma once
 
-#include "display/fb_console.h"
+#include "display/fb/fb_console.h"
 
 #include <linux/fb.h>
 

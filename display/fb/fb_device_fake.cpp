@@ -1,6 +1,6 @@
-#include "display/fb_device_fake.h"
+#include "display/fb/fb_device_fake.h"
 
-#include "display/fb_device.h"
+#include "display/fb/fb_device.h"
 
 #include <linux/kd.h>
 #include <linux/vt.h>

@@ -3,10 +3,10 @@
 // pseudo-colour displays get the palette as the device's colour map; 16- and 32-bit true-colour
 // displays convert every pixel through a lookup table. Console switching is process-controlled:
 // while the user is on another console nothing is drawn.
-#include "display/fb_area.h"
-#include "display/fb_console.h"
-#include "display/fb_device.h"
-#include "display/x11_pixels.h"
+#include "display/fb/fb_area.h"
+#include "display/fb/fb_console.h"
+#include "display/fb/fb_device.h"
+#include "display/pixels.h"
 #include "platform/ask.h"
 #include "platform/display.h"
 #include "platform/exit.h"

@@ -2,8 +2,8 @@
 // On an 8-bit PseudoColor display the palette is the window's colormap and frames are copied as
 // they are; on a TrueColor display every present converts the frame through a lookup table.
 // Images go through the MIT shared-memory extension when it is wanted and works.
-#include "display/x11_pixels.h"
-#include "display/x11_scale.h"
+#include "display/pixels.h"
+#include "display/x11/x11_scale.h"
 #include "platform/ask.h"
 #include "platform/display.h"
 #include "platform/exit.h"
