@@ -44,7 +44,7 @@ static uint32_t frame_width, frame_height;
 
 static bool pseudo_colour;
 static FbColourMap program_colours;
-static X11Channels channels;
+static PixelChannels channels;
 static std::array<uint16_t, 256> lookup16;
 static std::array<uint32_t, 256> lookup32;
 
@@ -166,9 +166,9 @@ void display_set_palette(const uint8_t* palette)
             fb_colour_map_put(fb_fd, &program_colours) != 0)
             std::printf("ERROR: ioctl(FBIOPUTCMAP) !\n");
     } else if (bytes_per_pixel == 2) {
-        x11_table_fill(lookup16, palette, channels, false);
+        pixels_table_fill(lookup16, palette, channels, false);
     } else {
-        x11_table_fill(lookup32, palette, channels, false);
+        pixels_table_fill(lookup32, palette, channels, false);
     }
 }
 
@@ -180,11 +180,11 @@ static void fb_put(const uint8_t* pixels, uint32_t columns, uint32_t rows, uint8
         for (uint32_t y = 0; y < rows; y++)
             std::memcpy(dst + y * area.line_length, &src[size_t(y) * columns], columns);
     } else if (pseudo_colour) {
-        x11_convert(src, columns, rows, x11_identity_table, dst, area.line_length, scale);
+        pixels_convert(src, columns, rows, pixels_identity_table, dst, area.line_length, scale);
     } else if (bytes_per_pixel == 2) {
-        x11_convert(src, columns, rows, lookup16, dst, area.line_length, scale);
+        pixels_convert(src, columns, rows, lookup16, dst, area.line_length, scale);
     } else {
-        x11_convert(src, columns, rows, lookup32, dst, area.line_length, scale);
+        pixels_convert(src, columns, rows, lookup32, dst, area.line_length, scale);
     }
 }
 

@@ -60,7 +60,7 @@ static XShmSegmentInfo x_segment;
 static bool shm_put_pending;
 static int shm_completion_type;
 
-static X11Channels channels;
+static PixelChannels channels;
 static bool swap_bytes; // the server's byte order differs from ours
 static std::array<uint8_t, 256> lookup8;
 static std::array<uint16_t, 256> lookup16;
@@ -156,9 +156,9 @@ static void x11_init_colours()
         display_set_palette(screen_palette.data());
         return;
     }
-    channels = {x11_channel_from_mask(x_visual.red_mask),
-                x11_channel_from_mask(x_visual.green_mask),
-                x11_channel_from_mask(x_visual.blue_mask)};
+    channels = {pixels_channel_from_mask(x_visual.red_mask),
+                pixels_channel_from_mask(x_visual.green_mask),
+                pixels_channel_from_mask(x_visual.blue_mask)};
     const bool host_lsb_first = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
     swap_bytes = (ImageByteOrder(x_display) == LSBFirst) != host_lsb_first;
     Palette grey;
@@ -402,13 +402,13 @@ void display_set_palette(const uint8_t* palette)
     }
     switch (bytes_per_pixel) {
     case 1:
-        x11_table_fill(lookup8, palette, channels, swap_bytes);
+        pixels_table_fill(lookup8, palette, channels, swap_bytes);
         break;
     case 2:
-        x11_table_fill(lookup16, palette, channels, swap_bytes);
+        pixels_table_fill(lookup16, palette, channels, swap_bytes);
         break;
     default:
-        x11_table_fill(lookup32, palette, channels, swap_bytes);
+        pixels_table_fill(lookup32, palette, channels, swap_bytes);
         break;
     }
 }
@@ -466,13 +466,13 @@ void display_present(const Image* frame)
         for (uint32_t y = 0; y < frame->height; y++)
             std::memcpy(dst + y * stride, &pixels[size_t(y) * frame->width], frame->width);
     } else if (x11_pseudo_color()) {
-        x11_convert(pixels, frame->width, frame->height, x11_identity_table, dst, stride, scale);
+        pixels_convert(pixels, frame->width, frame->height, pixels_identity_table, dst, stride, scale);
     } else if (bytes_per_pixel == 1) {
-        x11_convert(pixels, frame->width, frame->height, lookup8, dst, stride, scale);
+        pixels_convert(pixels, frame->width, frame->height, lookup8, dst, stride, scale);
     } else if (bytes_per_pixel == 2) {
-        x11_convert(pixels, frame->width, frame->height, lookup16, dst, stride, scale);
+        pixels_convert(pixels, frame->width, frame->height, lookup16, dst, stride, scale);
     } else {
-        x11_convert(pixels, frame->width, frame->height, lookup32, dst, stride, scale);
+        pixels_convert(pixels, frame->width, frame->height, lookup32, dst, stride, scale);
     }
 
     const unsigned w = unsigned(std::min(window_width, image_width)),

@@ -7,18 +7,18 @@
 
 namespace {
 
-constexpr X11Channels RGB565 = {x11_channel_from_mask(0xf800), x11_channel_from_mask(0x07e0),
-                                x11_channel_from_mask(0x001f)};
-constexpr X11Channels RGB888 = {x11_channel_from_mask(0xff0000), x11_channel_from_mask(0x00ff00),
-                                x11_channel_from_mask(0x0000ff)};
-constexpr X11Channels RGB101010 = {x11_channel_from_mask(0x3ff00000),
-                                   x11_channel_from_mask(0x000ffc00),
-                                   x11_channel_from_mask(0x000003ff)};
+constexpr PixelChannels RGB565 = {pixels_channel_from_mask(0xf800), pixels_channel_from_mask(0x07e0),
+                                pixels_channel_from_mask(0x001f)};
+constexpr PixelChannels RGB888 = {pixels_channel_from_mask(0xff0000), pixels_channel_from_mask(0x00ff00),
+                                pixels_channel_from_mask(0x0000ff)};
+constexpr PixelChannels RGB101010 = {pixels_channel_from_mask(0x3ff00000),
+                                   pixels_channel_from_mask(0x000ffc00),
+                                   pixels_channel_from_mask(0x000003ff)};
 // Xvfb's 8-bit TrueColor visual: red in the low bits.
-constexpr X11Channels BGR233 = {x11_channel_from_mask(0x07), x11_channel_from_mask(0x38),
-                                x11_channel_from_mask(0xc0)};
+constexpr PixelChannels BGR233 = {pixels_channel_from_mask(0x07), pixels_channel_from_mask(0x38),
+                                pixels_channel_from_mask(0xc0)};
 
-TEST(X11Channels, MasksGiveShiftAndWidth)
+TEST(PixelChannels, MasksGiveShiftAndWidth)
 {
     EXPECT_EQ(RGB565.red.shift, 11);
     EXPECT_EQ(RGB565.red.bits, 5);
@@ -30,40 +30,40 @@ TEST(X11Channels, MasksGiveShiftAndWidth)
     EXPECT_EQ(RGB101010.red.bits, 10);
     EXPECT_EQ(BGR233.blue.shift, 6);
     EXPECT_EQ(BGR233.blue.bits, 2);
-    EXPECT_EQ(x11_channel_from_mask(0).bits, 0);
+    EXPECT_EQ(pixels_channel_from_mask(0).bits, 0);
 }
 
-TEST(X11Channels, PixelValuesKeepTheTopBits)
+TEST(PixelChannels, PixelValuesKeepTheTopBits)
 {
-    EXPECT_EQ(x11_pixel_value(255, 255, 255, RGB565), 0xffffu);
-    EXPECT_EQ(x11_pixel_value(255, 0, 0, RGB565), 0xf800u);
-    EXPECT_EQ(x11_pixel_value(0x0f, 0x0c, 0x08, RGB565), 0x0861u);
-    EXPECT_EQ(x11_pixel_value(0x12, 0x34, 0x56, RGB888), 0x123456u);
-    EXPECT_EQ(x11_pixel_value(255, 1, 128, RGB101010), 1020u << 20 | 4u << 10 | 512u);
-    EXPECT_EQ(x11_pixel_value(255, 255, 255, BGR233), 0xffu);
-    EXPECT_EQ(x11_pixel_value(0, 0, 0x80, BGR233), 0x80u);
+    EXPECT_EQ(pixels_value(255, 255, 255, RGB565), 0xffffu);
+    EXPECT_EQ(pixels_value(255, 0, 0, RGB565), 0xf800u);
+    EXPECT_EQ(pixels_value(0x0f, 0x0c, 0x08, RGB565), 0x0861u);
+    EXPECT_EQ(pixels_value(0x12, 0x34, 0x56, RGB888), 0x123456u);
+    EXPECT_EQ(pixels_value(255, 1, 128, RGB101010), 1020u << 20 | 4u << 10 | 512u);
+    EXPECT_EQ(pixels_value(255, 255, 255, BGR233), 0xffu);
+    EXPECT_EQ(pixels_value(0, 0, 0x80, BGR233), 0x80u);
 }
 
-TEST(X11Table, EntriesFollowThePaletteAndTheServersByteOrder)
+TEST(PixelTable, EntriesFollowThePaletteAndTheServersByteOrder)
 {
     uint8_t palette[768] = {};
     palette[3] = 255; // entry 1: red
     palette[3 * 255 + 0] = palette[3 * 255 + 1] = palette[3 * 255 + 2] = 255;
 
     std::array<uint16_t, 256> t16;
-    x11_table_fill(t16, palette, RGB565, false);
+    pixels_table_fill(t16, palette, RGB565, false);
     EXPECT_EQ(t16[0], 0x0000);
     EXPECT_EQ(t16[1], 0xf800);
     EXPECT_EQ(t16[255], 0xffff);
-    x11_table_fill(t16, palette, RGB565, true);
+    pixels_table_fill(t16, palette, RGB565, true);
     EXPECT_EQ(t16[1], 0x00f8);
 
     std::array<uint32_t, 256> t32;
-    x11_table_fill(t32, palette, RGB888, true);
+    pixels_table_fill(t32, palette, RGB888, true);
     EXPECT_EQ(t32[1], 0x0000ff00u);
 
     std::array<uint8_t, 256> t8;
-    x11_table_fill(t8, palette, BGR233, false);
+    pixels_table_fill(t8, palette, BGR233, false);
     EXPECT_EQ(t8[1], 0x07);
     EXPECT_EQ(t8[255], 0xff);
 }
@@ -76,25 +76,25 @@ std::vector<T> convert(int pixel_size, size_t stride_entries)
     std::array<T, 256> table{};
     for (size_t i = 0; i < table.size(); i++) table[i] = T(0x10 + i);
     std::vector<T> image(stride_entries * 2 * pixel_size, T(0xee));
-    x11_convert<T>(frame, 3, 2, table, reinterpret_cast<uint8_t*>(image.data()),
+    pixels_convert<T>(frame, 3, 2, table, reinterpret_cast<uint8_t*>(image.data()),
                    stride_entries * sizeof(T), pixel_size);
     return image;
 }
 
 template <typename T>
-class X11Convert : public ::testing::Test {
+class PixelConvert : public ::testing::Test {
 };
 using EntryTypes = ::testing::Types<uint8_t, uint16_t, uint32_t>;
-TYPED_TEST_SUITE(X11Convert, EntryTypes);
+TYPED_TEST_SUITE(PixelConvert, EntryTypes);
 
-TYPED_TEST(X11Convert, PixelSizeOneLooksUpEachPixel)
+TYPED_TEST(PixelConvert, PixelSizeOneLooksUpEachPixel)
 {
     using T = TypeParam;
     const std::vector<T> want = {0x10, 0x11, 0x12, 0xee, 0x13, 0x14, 0x15, 0xee};
     EXPECT_EQ(convert<T>(1, 4), want);
 }
 
-TYPED_TEST(X11Convert, PixelSizeTwoMakesTwoByTwoBlocks)
+TYPED_TEST(PixelConvert, PixelSizeTwoMakesTwoByTwoBlocks)
 {
     using T = TypeParam;
     const std::vector<T> want = {
@@ -106,7 +106,7 @@ TYPED_TEST(X11Convert, PixelSizeTwoMakesTwoByTwoBlocks)
     EXPECT_EQ(convert<T>(2, 7), want);
 }
 
-TYPED_TEST(X11Convert, PixelSizeThreeMakesThreeByThreeBlocks)
+TYPED_TEST(PixelConvert, PixelSizeThreeMakesThreeByThreeBlocks)
 {
     using T = TypeParam;
     const std::vector<T> image = convert<T>(3, 10);
@@ -146,11 +146,11 @@ TEST(X11Layout, ScaleOptionIsOneToEight)
     EXPECT_EQ(x11_scale_from_text(nullptr), 0);
 }
 
-TEST(X11Convert, IdentityTableDoublesIndicesUnchanged)
+TEST(PixelConvert, IdentityTableDoublesIndicesUnchanged)
 {
     const uint8_t frame[2] = {7, 200};
     uint8_t image[8] = {};
-    x11_convert<uint8_t>(frame, 2, 1, x11_identity_table, image, 4, 2);
+    pixels_convert<uint8_t>(frame, 2, 1, pixels_identity_table, image, 4, 2);
     const uint8_t want[8] = {7, 7, 200, 200, 7, 7, 200, 200};
     EXPECT_EQ(0, std::memcmp(image, want, sizeof want));
 }

@@ -64,7 +64,7 @@ uint32_t left, top;       // where the mode's picture sits on the screen
 bool pseudo_colour;
 uint8_t palette[768]; // 8 bits per channel
 FbColourMap colours;
-X11Channels channels;
+PixelChannels channels;
 std::array<uint16_t, 256> lookup16;
 std::array<uint32_t, 256> lookup32;
 timespec last_retrace;
@@ -129,9 +129,9 @@ void vga_put_colours()
     if (pseudo_colour) {
         fb_colour_map_put(fb_fd, &colours);
     } else if (area.bytes_per_pixel == 2) {
-        x11_table_fill(lookup16, palette, channels, false);
+        pixels_table_fill(lookup16, palette, channels, false);
     } else {
-        x11_table_fill(lookup32, palette, channels, false);
+        pixels_table_fill(lookup32, palette, channels, false);
     }
 }
 
@@ -366,9 +366,9 @@ void svgalib_standin_show()
         for (uint32_t y = 0; y < h; y++)
             std::memcpy(dst + y * area.line_length, &src[size_t(y) * w], w);
     } else if (bpp == 2) {
-        x11_convert(src, w, h, lookup16, dst, area.line_length, 1);
+        pixels_convert(src, w, h, lookup16, dst, area.line_length, 1);
     } else {
-        x11_convert(src, w, h, lookup32, dst, area.line_length, 1);
+        pixels_convert(src, w, h, lookup32, dst, area.line_length, 1);
     }
     fb_console_end_draw();
 }
