@@ -6,17 +6,14 @@
 // Console switching is taken at vga_init, as SVGAlib does; a switch away is granted at once
 // unless a picture is being written, and nothing is drawn while the console is away.
 // vga_setmode(TEXT) gives the console back: its mode, colours, cursor and automatic switching.
-#include "display/fb/fb_area.h"
 #include "display/fb/fb_console.h"
 #include "display/fb/fb_device.h"
-#include "display/pixels.h"
+#include "display/fb/fb_surface.h"
 #include "display/svga/svgalib/standin.h"
 
 #include <vga.h>
 
-#include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <array>
@@ -46,12 +43,9 @@ const ModeSize* vga_mode_size(int mode)
 
 bool initialised;
 bool console_taken;
-int fb_fd = -1;
-fb_fix_screeninfo fix_info, original_fix;
-fb_var_screeninfo var_info, original_var;
-uint8_t* fb_memory;
-size_t fb_memory_length;
-FbArea area;
+FbSurface surface;
+fb_fix_screeninfo original_fix; // the console's own mode
+fb_var_screeninfo original_var;
 
 int current_mode = TEXT;
 bool mode_switched; // the device was switched to mode_var
@@ -61,21 +55,8 @@ int mode_width, mode_height;
 uint8_t* graphics_memory; // mode_width x mode_height palette indices
 uint32_t left, top;       // where the mode's picture sits on the screen
 
-bool pseudo_colour;
 uint8_t palette[768]; // 8 bits per channel
-FbColourMap colours;
-PixelChannels channels;
-std::array<uint16_t, 256> lookup16;
-std::array<uint32_t, 256> lookup32;
 timespec last_retrace;
-
-bool vga_showable(const fb_fix_screeninfo& fix, const fb_var_screeninfo& var)
-{
-    const uint32_t bits = var.bits_per_pixel;
-    return fix.type == FB_TYPE_PACKED_PIXELS &&
-           ((fix.visual == FB_VISUAL_PSEUDOCOLOR && bits == 8) ||
-            (fix.visual == FB_VISUAL_TRUECOLOR && (bits == 16 || bits == 32)));
-}
 
 // The device's answer to a switch to width x height at 8 bits, tried or made.
 bool vga_switch(int width, int height, uint32_t activate, fb_var_screeninfo* result)
@@ -88,7 +69,7 @@ bool vga_switch(int width, int height, uint32_t activate, fb_var_screeninfo* res
     wanted.grayscale = 0;
     wanted.activate = activate;
     // A device without a check of its own answers with its current mode (vesafb).
-    if (fb_device_ioctl(fb_fd, FBIOPUT_VSCREENINFO, &wanted) != 0) return false;
+    if (fb_device_ioctl(surface.fd, FBIOPUT_VSCREENINFO, &wanted) != 0) return false;
     if (result != nullptr) *result = wanted;
     return wanted.xres == uint32_t(width) && wanted.yres == uint32_t(height) &&
            wanted.bits_per_pixel == 8;
@@ -96,55 +77,23 @@ bool vga_switch(int width, int height, uint32_t activate, fb_var_screeninfo* res
 
 bool vga_fits_current(int width, int height)
 {
-    const FbArea now = fb_area_of(original_fix, original_var, fb_memory, fb_memory_length);
-    return vga_showable(original_fix, original_var) && now.width >= uint32_t(width) &&
+    const FbArea now =
+        fb_area_of(original_fix, original_var, surface.memory, surface.memory_length);
+    return fb_surface_showable(original_fix, original_var) && now.width >= uint32_t(width) &&
            now.height >= uint32_t(height);
-}
-
-bool vga_read_device()
-{
-    if (fb_device_ioctl(fb_fd, FBIOGET_FSCREENINFO, &fix_info) != 0 ||
-        fb_device_ioctl(fb_fd, FBIOGET_VSCREENINFO, &var_info) != 0)
-        return false;
-    if (fb_memory != nullptr && fb_memory_length == fix_info.smem_len) return true;
-    if (fb_memory != nullptr) fb_device_munmap(fb_memory, fb_memory_length);
-    fb_memory = nullptr;
-    void* memory = fb_device_mmap(fix_info.smem_len, fb_fd);
-    if (memory == MAP_FAILED) return false;
-    fb_memory = static_cast<uint8_t*>(memory);
-    fb_memory_length = fix_info.smem_len;
-    return true;
-}
-
-void vga_close_device()
-{
-    if (fb_memory != nullptr) fb_device_munmap(fb_memory, fb_memory_length);
-    fb_memory = nullptr;
-    if (fb_fd >= 0) fb_device_close(fb_fd);
-    fb_fd = -1;
-}
-
-void vga_put_colours()
-{
-    if (pseudo_colour) {
-        fb_colour_map_put(fb_fd, &colours);
-    } else if (area.bytes_per_pixel == 2) {
-        pixels_table_fill(lookup16, palette, channels, false);
-    } else {
-        pixels_table_fill(lookup32, palette, channels, false);
-    }
 }
 
 bool vga_reapply_mode()
 {
     mode_var.activate = FB_ACTIVATE_NOW;
-    fb_device_ioctl(fb_fd, FBIOPUT_VSCREENINFO, &mode_var);
-    if (!vga_read_device()) return false;
-    fb_console_set_memory(fb_memory, fb_memory_length);
-    area = fb_area_of(fix_info, var_info, fb_memory, fb_memory_length);
-    if (area.width < uint32_t(mode_width) || area.height < uint32_t(mode_height)) return false;
+    fb_device_ioctl(surface.fd, FBIOPUT_VSCREENINFO, &mode_var);
+    if (fb_surface_read(&surface) != 0) return false;
+    fb_console_set_memory(surface.memory, surface.memory_length);
+    surface.area = fb_area_of(surface.fix, surface.var, surface.memory, surface.memory_length);
+    if (surface.area.width < uint32_t(mode_width) || surface.area.height < uint32_t(mode_height))
+        return false;
     mode_lost = false;
-    vga_put_colours();
+    fb_surface_put_colour_map(&surface);
     return true;
 }
 
@@ -157,7 +106,7 @@ void vga_text_mode()
     fb_console_set_memory(nullptr, 0);
     if (console_taken) fb_console_give_back();
     console_taken = false;
-    if (fb_fd >= 0) vga_read_device();
+    if (surface.fd >= 0) fb_surface_read(&surface);
 }
 
 bool vga_take_console()
@@ -174,14 +123,12 @@ int vga_init(void)
 {
     if (initialised) return 0;
     if (!fb_console_is_virtual(STDOUT_FILENO)) return -1;
-    fb_fd = fb_device_open("/dev/fb0", O_RDWR | O_CLOEXEC);
-    if (fb_fd < 0) return -1;
-    if (!vga_read_device() || fix_info.type != FB_TYPE_PACKED_PIXELS || !vga_take_console()) {
-        vga_close_device();
+    if (fb_surface_open(&surface, "/dev/fb0") != 0 || !vga_take_console()) {
+        fb_surface_close(&surface);
         return -1;
     }
-    original_fix = fix_info;
-    original_var = var_info;
+    original_fix = surface.fix;
+    original_var = surface.var;
     initialised = true;
     return 0;
 }
@@ -215,18 +162,19 @@ int vga_setmode(int mode)
     // instead of cutting its lines to the mode's width.
     fb_console_graphics();
     // The console's colours, kept for the way back, as they are before any switch.
-    if (original_fix.visual == FB_VISUAL_PSEUDOCOLOR) fb_console_save_colours(fb_fd);
+    if (original_fix.visual == FB_VISUAL_PSEUDOCOLOR) fb_console_save_colours(surface.fd);
     mode_switched = mode_lost = false;
     if (!already) {
-        fb_console_save_mode(fb_fd, original_var);
+        fb_console_save_mode(surface.fd, original_var);
         mode_switched = vga_switch(m->width, m->height, FB_ACTIVATE_NOW, &mode_var);
-        if (!vga_read_device()) {
+        if (fb_surface_read(&surface) != 0) {
             vga_text_mode();
             return -1;
         }
     }
-    area = fb_area_of(fix_info, var_info, fb_memory, fb_memory_length);
-    if (!vga_showable(fix_info, var_info) || area.width < w || area.height < h) {
+    fb_surface_describe(&surface);
+    const FbArea& area = surface.area;
+    if (!fb_surface_showable(surface.fix, surface.var) || area.width < w || area.height < h) {
         vga_text_mode();
         return -1;
     }
@@ -240,18 +188,14 @@ int vga_setmode(int mode)
     mode_height = m->height;
     left = (area.width - w) / 2;
     top = (area.height - h) / 2;
-    pseudo_colour = fix_info.visual == FB_VISUAL_PSEUDOCOLOR;
-    channels = {{int(var_info.red.offset), int(var_info.red.length)},
-                {int(var_info.green.offset), int(var_info.green.length)},
-                {int(var_info.blue.offset), int(var_info.blue.length)}};
 
     // Black colours and a cleared screen.
     std::memset(palette, 0, sizeof palette);
-    colours = {};
-    vga_put_colours();
+    fb_surface_set_palette(&surface, palette);
+    fb_surface_put_colour_map(&surface);
     fb_console_hide_cursor();
-    std::memset(fb_memory, 0, fb_memory_length);
-    fb_console_set_memory(fb_memory, fb_memory_length);
+    std::memset(surface.memory, 0, surface.memory_length);
+    fb_console_set_memory(surface.memory, surface.memory_length);
     clock_gettime(CLOCK_MONOTONIC, &last_retrace);
     return 0;
 }
@@ -301,21 +245,18 @@ int vga_setpalvec(int start, int num, int* pal)
     if (num > 256 - start) num = 256 - start;
     for (int i = 0; i < 3 * num; i++) {
         const int v = pal[i] & 63; // 6-bit colour registers, widened to 8 bits
-        const int at = 3 * start + i;
-        palette[at] = uint8_t(v << 2 | v >> 4);
-        uint16_t* channel[3] = {colours.red, colours.green, colours.blue};
-        channel[at % 3][at / 3] = uint16_t(palette[at] << 8);
+        palette[3 * start + i] = uint8_t(v << 2 | v >> 4);
     }
+    fb_surface_set_palette(&surface, palette);
     if (current_mode == TEXT) return num;
     // Visible at once: a colour map where the device has one, else a new picture. The colour
     // map is put as a picture is drawn, so that no switch away is granted in between.
-    if (pseudo_colour) {
+    if (surface.pseudo_colour) {
         if (fb_console_begin_draw()) {
-            vga_put_colours();
+            fb_surface_put_colour_map(&surface);
             fb_console_end_draw();
         }
     } else {
-        vga_put_colours();
         svgalib_standin_show();
     }
     return num;
@@ -325,14 +266,14 @@ void vga_waitretrace(void)
 {
     if (current_mode == TEXT) return;
     uint32_t crtc = 0;
-    if (fb_device_ioctl(fb_fd, FBIO_WAITFORVSYNC, &crtc) == 0) return;
+    if (fb_device_ioctl(surface.fd, FBIO_WAITFORVSYNC, &crtc) == 0) return;
     // No vertical blank from the driver: one refresh period after the last one.
     long period_ns = 1000000000L / 60;
-    const uint64_t htotal =
-        uint64_t(var_info.xres) + var_info.left_margin + var_info.right_margin + var_info.hsync_len;
-    const uint64_t vtotal = uint64_t(var_info.yres) + var_info.upper_margin +
-                            var_info.lower_margin + var_info.vsync_len;
-    const uint64_t frame_ps = uint64_t(var_info.pixclock) * htotal * vtotal;
+    const fb_var_screeninfo& var = surface.var;
+    const uint64_t htotal = uint64_t(var.xres) + var.left_margin + var.right_margin + var.hsync_len;
+    const uint64_t vtotal =
+        uint64_t(var.yres) + var.upper_margin + var.lower_margin + var.vsync_len;
+    const uint64_t frame_ps = uint64_t(var.pixclock) * htotal * vtotal;
     if (frame_ps >= 5000000000ull && frame_ps <= 50000000000ull) period_ns = long(frame_ps / 1000);
     // The next tick of the refresh after now, ticks counted from the mode's start.
     auto ns_of = [](const timespec& t) { return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
@@ -348,27 +289,16 @@ void vga_waitretrace(void)
 
 void svgalib_standin_show()
 {
-    if (graphics_memory == nullptr || !fb_console_begin_draw()) return;
-    // Back from another console, which has set its own mode and colours meanwhile.
-    if (fb_console_colours_lost()) {
-        mode_lost = mode_switched;
-        if (pseudo_colour) vga_put_colours();
-    }
+    if (graphics_memory == nullptr) return;
+    const int draw = fb_surface_begin_draw(&surface);
+    if (draw == FB_SURFACE_AWAY) return;
+    // Back from another console, which has set its own mode (and colours) meanwhile.
+    if (draw != FB_SURFACE_READY) mode_lost = mode_switched;
     if (mode_lost && !vga_reapply_mode()) {
         fb_console_end_draw(); // nothing is drawn until the mode is ours again
         return;
     }
-    const size_t bpp = size_t(area.bytes_per_pixel);
-    uint8_t* dst = area.start + top * area.line_length + left * bpp;
-    const uint32_t w = uint32_t(mode_width), h = uint32_t(mode_height);
-    const std::span<const uint8_t> src(graphics_memory, size_t(w) * h);
-    if (pseudo_colour) {
-        for (uint32_t y = 0; y < h; y++)
-            std::memcpy(dst + y * area.line_length, &src[size_t(y) * w], w);
-    } else if (bpp == 2) {
-        pixels_convert(src, w, h, lookup16, dst, area.line_length, 1);
-    } else {
-        pixels_convert(src, w, h, lookup32, dst, area.line_length, 1);
-    }
+    fb_surface_put(surface, graphics_memory, uint32_t(mode_width), uint32_t(mode_height), left, top,
+                   1);
     fb_console_end_draw();
 }
