@@ -1,4 +1,5 @@
-// The seam between the show and the screen. Each program links exactly one back-end.
+// The seam between the show and the screen. Each program links exactly one back-end: a real
+// screen of display/, or the capture program's headless one.
 #pragma once
 
 #include "gfx2d/image.h"

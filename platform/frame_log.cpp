@@ -3,7 +3,6 @@
 #include "platform/show.h"
 #include "platform/start_path.h"
 
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>

@@ -1,4 +1,5 @@
-// The music: MikMod set-up on the terminal, and a child process that plays the module.
+// The music seam: MikMod set-up on the terminal, and a child process that plays the module.
+// music/music.cpp is that real variant; the capture program links a silent one of its own.
 //
 // The parent asks the questions and tries the chosen driver in a short-lived probe
 // process, so a driver that aborts or hangs cannot take the show down. It then checks the

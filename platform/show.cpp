@@ -1,6 +1,5 @@
 #include "platform/show.h"
 
-
 Palette screen_palette;
 
 const char* demo_segment_name(int segment)

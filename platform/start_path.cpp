@@ -1,6 +1,5 @@
 #include "platform/start_path.h"
 
-
 #include <cstdlib>
 #include <unistd.h>
 

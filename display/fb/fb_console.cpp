@@ -226,8 +226,9 @@ static bool fb_console_is_fault(int signo)
            signo == SIGTRAP || signo == SIGSYS || signo == SIGABRT;
 }
 
-// The ones the driver ends the show with at the next frame, when it handles them.
-static bool fb_console_driver_ends_show(int signo)
+// The ones the show ends itself with at the next frame, when its own handlers take them
+// (platform/signals.h).
+static bool fb_console_show_ends_itself(int signo)
 {
     return signo == SIGINT || signo == SIGTERM || signo == SIGHUP;
 }
@@ -242,7 +243,7 @@ static void fb_console_call(const struct sigaction& action, int signo, siginfo_t
 }
 
 // Gives the console back whenever the signal is going to end the process, then lets the
-// action that was there before ours do its part: the driver's handlers end the show at the
+// action that was there before ours do its part: the show's handlers end the show at the
 // next frame (and close the display the normal way), a second signal ends it at once.
 static void fb_console_on_ending_signal(int signo, siginfo_t* info, void* context)
 {
@@ -254,7 +255,7 @@ static void fb_console_on_ending_signal(int signo, siginfo_t* info, void* contex
     const struct sigaction previous = previous_actions[signo];
     const bool mine = fb_console_mine();
     const bool chained = previous.sa_handler != SIG_DFL && previous.sa_handler != SIG_IGN;
-    if (!fb_console_driver_ends_show(signo) || !chained) {
+    if (!fb_console_show_ends_itself(signo) || !chained) {
         if (mine) fb_console_restore();
         signal(signo, SIG_DFL);
         if (chained) fb_console_call(previous, signo, info, context);

@@ -1,8 +1,8 @@
 // The framebuffer back-end on the fake device: where the frame lands for each layout, line
 // padding and panning, the bounds of the mapping, colours, console switching, giving the
 // console back, and the set-up failures with their messages and statuses.
-#include "platform/display.h"
 #include "display/fb/fb_device_fake.h"
+#include "platform/display.h"
 #include "platform/signals.h"
 
 #include <fcntl.h>

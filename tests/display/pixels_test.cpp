@@ -7,16 +7,18 @@
 
 namespace {
 
-constexpr PixelChannels RGB565 = {pixels_channel_from_mask(0xf800), pixels_channel_from_mask(0x07e0),
-                                pixels_channel_from_mask(0x001f)};
-constexpr PixelChannels RGB888 = {pixels_channel_from_mask(0xff0000), pixels_channel_from_mask(0x00ff00),
-                                pixels_channel_from_mask(0x0000ff)};
+constexpr PixelChannels RGB565 = {pixels_channel_from_mask(0xf800),
+                                  pixels_channel_from_mask(0x07e0),
+                                  pixels_channel_from_mask(0x001f)};
+constexpr PixelChannels RGB888 = {pixels_channel_from_mask(0xff0000),
+                                  pixels_channel_from_mask(0x00ff00),
+                                  pixels_channel_from_mask(0x0000ff)};
 constexpr PixelChannels RGB101010 = {pixels_channel_from_mask(0x3ff00000),
-                                   pixels_channel_from_mask(0x000ffc00),
-                                   pixels_channel_from_mask(0x000003ff)};
+                                     pixels_channel_from_mask(0x000ffc00),
+                                     pixels_channel_from_mask(0x000003ff)};
 // Xvfb's 8-bit TrueColor visual: red in the low bits.
 constexpr PixelChannels BGR233 = {pixels_channel_from_mask(0x07), pixels_channel_from_mask(0x38),
-                                pixels_channel_from_mask(0xc0)};
+                                  pixels_channel_from_mask(0xc0)};
 
 TEST(PixelChannels, MasksGiveShiftAndWidth)
 {
@@ -77,7 +79,7 @@ std::vector<T> convert(int pixel_size, size_t stride_entries)
     for (size_t i = 0; i < table.size(); i++) table[i] = T(0x10 + i);
     std::vector<T> image(stride_entries * 2 * pixel_size, T(0xee));
     pixels_convert<T>(frame, 3, 2, table, reinterpret_cast<uint8_t*>(image.data()),
-                   stride_entries * sizeof(T), pixel_size);
+                      stride_entries * sizeof(T), pixel_size);
     return image;
 }
 
@@ -114,6 +116,36 @@ TYPED_TEST(PixelConvert, PixelSizeThreeMakesThreeByThreeBlocks)
         for (size_t x = 0; x < 9; x++)
             EXPECT_EQ(image[y * 10 + x], T(0x10 + (y / 3) * 3 + x / 3)) << x << "," << y;
         EXPECT_EQ(image[y * 10 + 9], T(0xee)) << "padding of row " << y;
+    }
+}
+
+// One put for every screen: palette indices as they are, or 1-, 2- and 4-byte pixels from the
+// table of the screen's width, filled from the palette; rows land at their stride.
+TEST(PixelTables, EachScreenWidthGoesThroughItsOwnTable)
+{
+    uint8_t grey[768];
+    for (int i = 0; i < 768; i++) grey[i] = uint8_t(i / 3);
+    const uint8_t frame[4] = {0, 1, 128, 255}; // 2x2
+    struct Case {
+        int bytes;
+        PixelChannels channels;
+        std::array<uint32_t, 4> want;
+    };
+    for (const Case& k : {Case{0, {}, {0, 1, 128, 255}}, Case{1, BGR233, {0, 0, 0xa4, 0xff}},
+                          Case{2, RGB565, {0, 0, 0x8410, 0xffff}},
+                          Case{4, RGB888, {0, 0x010101, 0x808080, 0xffffff}}}) {
+        PixelTables tables;
+        tables.bytes = k.bytes;
+        pixels_tables_fill(&tables, grey, k.channels, false);
+        const size_t width = size_t(std::max(k.bytes, 1)), stride = 3 * width;
+        std::vector<uint8_t> image(2 * stride, 0xee);
+        pixels_put(tables, frame, 2, 2, image.data(), stride, 1);
+        for (size_t i = 0; i < 4; i++) {
+            uint32_t value = 0;
+            std::memcpy(&value, &image[i / 2 * stride + i % 2 * width], width);
+            EXPECT_EQ(value, k.want[i]) << k.bytes << " bytes, pixel " << i;
+        }
+        EXPECT_EQ(image[stride - 1], 0xee) << k.bytes << " bytes: the row's padding";
     }
 }
 

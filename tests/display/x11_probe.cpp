@@ -10,10 +10,10 @@
 //                  window and then checks the picture at its new place
 //   --scale N, --fullscreen  the back-end's options: a resizable window, the picture centred
 //                  at the largest scale that fits and black around it
-#include "platform/display.h"
 #include "display/pixels.h"
 #include "display/x11/x11_scale.h"
 #include "gfx2d/palette.h"
+#include "platform/display.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
