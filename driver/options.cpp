@@ -1,6 +1,7 @@
 #include "driver/options.h"
 
-#include "display/display.h"
+#include "platform/display.h"
+#include "platform/start_path.h"
 
 #include <cerrno>
 #include <climits>
@@ -69,29 +70,10 @@ static std::string options_program_dir()
     return path;
 }
 
-// The directory the program was started in, named before the data tree is entered; "" when
-// it cannot be named (removed, say).
-static const std::string& options_start_dir()
-{
-    static const std::string start = [] {
-        char* here = getcwd(nullptr, 0);
-        const std::string name = here != nullptr ? here : "";
-        std::free(here);
-        return name;
-    }();
-    return start;
-}
-
-std::string demo_start_path(const std::string& path)
-{
-    if (path.empty() || path[0] == '/' || options_start_dir().empty()) return path;
-    return options_start_dir() + "/" + path;
-}
-
 bool demo_enter_data(const char* dir, const char* program)
 {
     // Named while we are still there.
-    options_start_dir();
+    demo_start_dir();
     if (dir != nullptr) {
         if (chdir(dir) == 0) return true;
         std::fprintf(stderr, "%s: cannot enter the data tree %s: %s\n", program, dir,

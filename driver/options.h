@@ -2,8 +2,6 @@
 // the display back-end linked in; and where the show's data tree is found.
 #pragma once
 
-#include <string>
-
 // Parses the options of vantor-x11, vantor-fb and vantor-svga and enters the data tree.
 // Returns -1 when the show should run, otherwise the status to end with (after --help or
 // --version: 0; after a bad option: 2).
@@ -15,8 +13,3 @@ void demo_print_version(const char* program);
 // Enters the data tree: dir when given (false with a message when it cannot be entered);
 // otherwise stays where a data tree is, or else enters the one installed with the program.
 bool demo_enter_data(const char* dir, const char* program);
-
-// A relative output name (the frame log, the disk writers' music.wav, the capture's files)
-// taken from the directory the program was started in, not from the data tree; path itself
-// when it is absolute or that directory cannot be named.
-std::string demo_start_path(const std::string& path);

@@ -1,11 +1,12 @@
 #include "scenes3d/blob.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "gfx2d/pcx.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/show.h"
 #include "scenes3d/blob_field.h"
 #include "timeline/timeline.h"
 

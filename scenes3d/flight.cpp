@@ -1,12 +1,12 @@
 #include "scenes3d/flight.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
 #include "gfx2d/pcx.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 // The framebuffer back-end on the fake device: where the frame lands for each layout, line
 // padding and panning, the bounds of the mapping, colours, console switching, giving the
 // console back, and the set-up failures with their messages and statuses.
-#include "display/display.h"
-#include "display/fb_device_fake.h"
-#include "driver/signals.h"
+#include "display/fb/fb_device_fake.h"
+#include "platform/display.h"
+#include "platform/signals.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -439,6 +439,13 @@ INSTANTIATE_TEST_SUITE_P(
                 250,
                 "TRUE\xA0"
                 "COLOR \\(16 & 32 bit\\) or\n       PSEUDO COLOR \\(8 bit\\)"},
+        // 2 bytes by the count's eighth, but its pixels are not 2 bytes wide.
+        Failure{"18 bits",
+                [] {
+                    fb_fake().var.bits_per_pixel = 18;
+                    fb_fake().fix.visual = FB_VISUAL_TRUECOLOR;
+                },
+                250, "PSEUDO COLOR \\(8 bit\\) displays!"},
         Failure{"8-bit true colour", [] { fb_fake().fix.visual = FB_VISUAL_TRUECOLOR; }, 250,
                 "ERROR - \\(|true color with 640 X 480"}));
 

@@ -2,9 +2,9 @@
 // what the device offers, real mode switches and centred modes, the 6-bit palette, console
 // switching, giving the console back, and the failures. The stand-in keeps its state for the
 // life of a process, as SVGAlib does, so every case runs in a child process of its own.
-#include "display/display.h"
-#include "display/fb_device_fake.h"
-#include "driver/demo.h"
+#include "display/fb/fb_device_fake.h"
+#include "platform/display.h"
+#include "platform/exit.h"
 
 #include <gtest/gtest.h>
 #include <linux/fb.h>

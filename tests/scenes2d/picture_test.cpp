@@ -1,8 +1,8 @@
 #include "fake_display.h"
 #include "scene_files.h"
 
-#include "driver/clock.h"
-#include "driver/demo.h"
+#include "platform/clock.h"
+#include "platform/exit.h"
 #include "scenes2d/picture.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "fake_display.h"
 #include "scene_files.h"
 
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "gfx2d/palette.h"
+#include "platform/clock.h"
+#include "platform/exit.h"
 #include "scenes2d/text.h"
 #include "scenes2d/text_wave.h"
 
