@@ -2,8 +2,8 @@
 // memory stands in for the mapped framebuffer, so this is the conversion and copy alone.
 // Layout 1 is the frame centred on 640x480, layout 2 doubled on 640x480, layout 3 stretched
 // over 800x600.
-#include "display/display.h"
-#include "display/fb_device_fake.h"
+#include "display/fb/fb_device_fake.h"
+#include "platform/display.h"
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>

@@ -1,18 +1,24 @@
 #include "driver/demo.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/frame_log.h"
-#include "driver/music.h"
-#include "driver/signals.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/frame_log.h"
+#include "platform/music.h"
+#include "platform/show.h"
+#include "platform/signals.h"
 #include "raster/target.h"
 #include "scenes2d/picture.h"
 #include "scenes2d/text.h"
 #include "scenes3d/blob.h"
 #include "scenes3d/city.h"
 #include "scenes3d/land.h"
+#include "timeline/timeline.h"
 
 #include <cstdio>
+
+// The picture fades' frames: in and out, and still between.
+constexpr int32_t FADE = TIMELINE_PICTURE_FADE_FRAMES, HOLD = TIMELINE_PICTURE_HOLD_FRAMES;
 
 static void demo_banner(const char* text)
 {
@@ -31,11 +37,8 @@ int demo_run(int argc, char** argv)
     seed_random();
 
     Image* frame;
-    if (image_create(&frame, FRAME_WIDTH, FRAME_HEIGHT) != 0) {
-        std::printf("Cann't allocate image!\n");
-        display_close();
-        return 0;
-    }
+    if (image_create(&frame, FRAME_WIDTH, FRAME_HEIGHT) != 0)
+        demo_fatal("Cann't allocate image!\n");
     set_render_target(frame->pixels, int32_t(frame->width), int32_t(frame->height));
     music_load("music/vantor6.xm");
 
@@ -53,21 +56,21 @@ int demo_run(int argc, char** argv)
     blank_screen(frame);
 
     // The show: every scene between two blank steps.
-    picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/pingu3.pcx");
     blank_screen(frame);
     text_scene_run(frame);
     blank_screen(frame);
     city_run(frame);
     blank_screen(frame);
-    picture_scene(frame, 20, 20, "grafika/dream.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/dream.pcx");
     blank_screen(frame);
     blob_run(frame);
     blank_screen(frame);
-    picture_scene(frame, 20, 20, "grafika/money.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/money.pcx");
     blank_screen(frame);
     land_run(frame);
     blank_screen(frame);
-    picture_scene(frame, 20, 20, "grafika/pingu3.pcx");
+    picture_scene(frame, FADE, HOLD, "grafika/pingu3.pcx");
     blank_screen(frame);
 
     // A signal that came between frames ends the program with its status here.

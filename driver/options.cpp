@@ -1,10 +1,12 @@
 #include "driver/options.h"
 
-#include "display/display.h"
+#include "platform/display.h"
+#include "platform/start_path.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
@@ -70,6 +72,8 @@ static std::string options_program_dir()
 
 bool demo_enter_data(const char* dir, const char* program)
 {
+    // Named while we are still there.
+    demo_start_dir();
     if (dir != nullptr) {
         if (chdir(dir) == 0) return true;
         std::fprintf(stderr, "%s: cannot enter the data tree %s: %s\n", program, dir,

@@ -1,9 +1,10 @@
 #include "scenes2d/picture.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "gfx2d/pcx.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/show.h"
 
 #include <cstring>
 

@@ -2,10 +2,11 @@
 #pragma once
 
 #include "gfx2d/image.h"
+#include "timeline/timeline.h"
 
 #include <cstdint>
 
-constexpr int32_t PICTURE_FRAME_MS = 50;
+constexpr int32_t PICTURE_FRAME_MS = TIMELINE_PICTURE_FRAME_MS;
 
 // Runs 2 x fade + hold frames of the 320x240 picture at path. A picture that can't be loaded,
 // or that is not the frame's size, ends the program through the fatal-error procedure.

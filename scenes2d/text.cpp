@@ -1,10 +1,11 @@
 #include "scenes2d/text.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "gfx2d/pcx.h"
 #include "gfx2d/polygon.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/show.h"
 #include "scenes2d/text_wave.h"
 
 #include <algorithm>

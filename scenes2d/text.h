@@ -3,10 +3,11 @@
 #pragma once
 
 #include "gfx2d/image.h"
+#include "timeline/timeline.h"
 
 #include <cstdint>
 
-constexpr int32_t TEXT_FRAME_MS = 60;
+constexpr int32_t TEXT_FRAME_MS = TIMELINE_TEXT_FRAME_MS;
 
 // Loads and prepares the pages, texture, layer and tables; ends the program on failure.
 void text_scene_setup();

@@ -48,9 +48,9 @@ TextPageSize text_page_size(int32_t tenths)
 {
     const int32_t phase = tenths % TEXT_PAGE_TENTHS;
     int32_t size;
-    if (phase <= 19)
+    if (phase < TIMELINE_TEXT_ZOOM_TENTHS)
         size = phase * 11;
-    else if (phase <= 51)
+    else if (phase < TEXT_PAGE_TENTHS - TIMELINE_TEXT_ZOOM_TENTHS)
         size = TEXT_PAGE_MAX_WIDTH;
     else
         size = std::max(0, (TEXT_PAGE_TENTHS - phase) * 11);

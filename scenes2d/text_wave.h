@@ -3,14 +3,15 @@
 #pragma once
 
 #include "gfx2d/polygon.h"
+#include "timeline/timeline.h"
 
 #include <cstdint>
 
 constexpr int TEXT_MESH_COLUMNS = 10; // 9 quads across
 constexpr int TEXT_MESH_ROWS = 8;     // 7 quads down
 
-constexpr int TEXT_PAGES = 5;
-constexpr int32_t TEXT_PAGE_TENTHS = 72; // 7.2 s per page: 2 s in, 3.2 s still, 2 s out
+constexpr int TEXT_PAGES = TIMELINE_TEXT_PAGES;
+constexpr int32_t TEXT_PAGE_TENTHS = TIMELINE_TEXT_PAGE_TENTHS; // zooming in, still, out
 constexpr int32_t TEXT_SCENE_TENTHS = TEXT_PAGES * TEXT_PAGE_TENTHS;
 constexpr int32_t TEXT_PAGE_MAX_WIDTH = 220;
 constexpr int32_t TEXT_PAGE_MAX_HEIGHT = 180;

@@ -1,12 +1,14 @@
 #include "scenes3d/blob.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "gfx2d/pcx.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
+#include "platform/show.h"
 #include "scenes3d/blob_field.h"
+#include "timeline/timeline.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,9 +18,9 @@ namespace {
 
 constexpr const char* BACKGROUND_FILE = "grafika/e_3dbl_2.pcx";
 constexpr const char* TEXTURE_FILE = "grafika/e_3dbl_3.pcx";
-constexpr int FRAME_MS = 70;
-constexpr int32_t DURATION = 270;  // tenths of a second
-constexpr int32_t FLY_IN_END = 50; // tenths; the fly-out is as long
+constexpr int FRAME_MS = TIMELINE_BLOB_FRAME_MS;
+constexpr int32_t DURATION = TIMELINE_BLOB_TENTHS;
+constexpr int32_t FLY_IN_END = TIMELINE_BLOB_FLY_TENTHS; // the fly-out is as long
 constexpr float BLOB_SCALE = 17.0f;
 static_assert(BLOB_MAX_VERTICES <= DRAW_MAX_VERTICES && BLOB_MAX_FACES <= DRAW_MAX_FACES,
               "the drawing takes the blob whole");

@@ -3,6 +3,7 @@
 #include "engine3d/pipeline.h"
 #include "flightpaths/city_path.h"
 #include "scenes3d/flight.h"
+#include "timeline/timeline.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr int PIPE = 1, TUBE = 2;
 constexpr float PI = 3.1415927f;
 constexpr FlightPlacement placement = {10.0f, PI, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f};
 
-// 28 seconds from high above the city; the pipe turns by -pi/35 a frame.
+// From high above the city; the pipe turns by -pi/35 a frame.
 constexpr FlightRun city_flight = {
     .path = city_path,
     .rows = CITY_PATH_ROWS,
@@ -27,7 +28,8 @@ constexpr FlightRun city_flight = {
     .scale_x = CITY_SCALE_XY,
     .scale_y = CITY_SCALE_XY,
     .scale_z = CITY_SCALE_Z,
-    .duration = 280.0,
+    .duration = TIMELINE_CITY_TENTHS,
+    .frame_ms = TIMELINE_CITY_FRAME_MS,
     .view_normals = true,
     .turning_object = PIPE,
     .turn = -0.08975979f, // -pi/35

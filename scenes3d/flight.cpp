@@ -1,12 +1,12 @@
 #include "scenes3d/flight.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
-#include "driver/demo.h"
 #include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "engine3d/t3d.h"
 #include "gfx2d/pcx.h"
+#include "platform/clock.h"
+#include "platform/display.h"
+#include "platform/exit.h"
 
 #include <string>
 
@@ -14,7 +14,6 @@ namespace {
 
 constexpr float NEAR = 80.0f;
 constexpr float FOCAL = 400.0f;
-constexpr int FRAME_MS = 70;
 
 // position = m position, for good.
 void flight_bake(Object3D* object, const Matrix4& m)
@@ -110,7 +109,7 @@ void flight_run(Image* frame, const FlightWorld& world, const FlightRun& run)
         }
         flight_draw(frame, world, row, view, run.view_normals ? &rotation : nullptr);
         display_present(frame);
-        wait_frame(frame_start, FRAME_MS);
+        wait_frame(frame_start, run.frame_ms);
         frame_start = clock_now_ms();
     }
 }

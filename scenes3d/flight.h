@@ -47,12 +47,13 @@ struct FlightRun {
     FlightCamera start;
     float scale_x, scale_y, scale_z;
     double duration; // tenths of a second
+    int32_t frame_ms;
     bool view_normals;
     int turning_object;
     float turn; // radians per frame
 };
 
-// The flight through the loaded world, one path step per 70 ms frame, until its time is up:
+// The flight through the loaded world, one path step per frame, until its time is up:
 // the objects the current row names are clipped into the render list, projected, sorted and
 // drawn perspective-textured. The frame is never cleared: the world covers it.
 void flight_run(Image* frame, const FlightWorld& world, const FlightRun& run);

@@ -2,6 +2,7 @@
 
 #include "flightpaths/land_path.h"
 #include "scenes3d/flight.h"
+#include "timeline/timeline.h"
 
 const char* const land_texture_names[LAND_TEXTURE_COUNT] = {
     "eg",       "fa",     "fenyo", "fenyo2", "fold", "hazelol", "hazhatul",
@@ -21,7 +22,7 @@ const char* const* const object_names = land_object_names;
 
 constexpr FlightPlacement placement = {10.0f, 0.0f, -1.5707964f, 3.1415927f, 0.0f, 0.0f, 0.0f};
 
-// 61 seconds along the roads; nothing in the landscape is lit or turns.
+// Along the roads; nothing in the landscape is lit or turns.
 constexpr FlightRun land_flight = {
     .path = land_path,
     .rows = LAND_PATH_ROWS,
@@ -29,7 +30,8 @@ constexpr FlightRun land_flight = {
     .scale_x = 0.4f,
     .scale_y = 0.4f,
     .scale_z = 0.4f,
-    .duration = 610.0,
+    .duration = TIMELINE_LAND_TENTHS,
+    .frame_ms = TIMELINE_LAND_FRAME_MS,
     .view_normals = false,
     .turning_object = -1,
     .turn = 0.0f,

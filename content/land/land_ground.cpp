@@ -1,268 +1,390 @@
-// The land's ground: rolling hills that flatten along the roads, by the houses and round the
-// lake, cut into 8-unit blocks. Blocks that a road or the lake touches are cut finer (2-unit
-// cells, each cell split along the diagonal that follows the road) and every triangle goes to
-// the grass, a road or the lake bed, so the roads lie in the ground without overlapping it;
-// the other blocks are fans that meet their finer neighbours vertex for vertex (no cracks).
+// The land's ground, cut from one tiling of 8-unit blocks. A block that a road, the lake or the
+// stream crosses goes by quarters, and a quarter where such an edge curves (round the lake,
+// along the stream and its falling banks, where a road bends) by 2-unit cells. Each of these
+// is cut along the edges that cross it, so that a road ends on a straight line and every piece
+// goes to the grass, a road, the lake bed or the stream. Whole blocks are fans round their
+// centre; every outline takes the corners of its finer neighbours (no cracks). Most of the
+// land is open meadow, so most of it costs a fan.
 #include "content/land/land.h"
 
-#include <algorithm>
 #include <cmath>
-#include <iterator>
-
-namespace {
-
-// The roads' centre lines, as the flight drives them.
-constexpr LandPoint road_north[] = {{99.2, 0.0},   {84.0, 0.0},  {84.0, 24.0},
-                                    {49.0, 63.0},  {-7.0, 63.0}, {-23.0, 60.6},
-                                    {-47.0, 60.6}, {-41.0, 9.6}, {-41.0, -7.0}};
-constexpr LandPoint road_south[] = {{-41.0, 9.6},   {-41.0, 44.8},  {4.0, 44.8},    {4.0, 4.2},
-                                    {-21.0, 4.2},   {-21.0, -15.2}, {4.0, -15.2},   {4.4, -75.2},
-                                    {4.0, -87.2},   {-6.8, -89.2},  {-6.8, -57.6},  {-30.8, -57.6},
-                                    {-42.8, -69.6}, {-66.8, -69.6}, {-76.4, -41.6}, {-89.4, -9.2},
-                                    {-65.4, 4.2},   {4.8, 4.2},     {4.4, -15.2}};
-
-// The point of segment a-b nearest to p.
-LandPoint segment_nearest(LandPoint p, LandPoint a, LandPoint b)
-{
-    const double ex = b.x - a.x, ez = b.z - a.z;
-    const double t =
-        std::clamp(((p.x - a.x) * ex + (p.z - a.z) * ez) / (ex * ex + ez * ez), 0.0, 1.0);
-    return {a.x + t * ex, a.z + t * ez};
-}
-
-double segment_distance(LandPoint p, LandPoint a, LandPoint b)
-{
-    const LandPoint q = segment_nearest(p, a, b);
-    return std::hypot(p.x - q.x, p.z - q.z);
-}
-
-template <size_t N>
-void polyline_nearest(LandPoint p, const LandPoint (&line)[N], double& best, LandPoint& at)
-{
-    for (size_t i = 0; i + 1 < N; i++) {
-        const LandPoint q = segment_nearest(p, line[i], line[i + 1]);
-        const double d = std::hypot(p.x - q.x, p.z - q.z);
-        if (d < best) best = d, at = q;
-    }
-}
-
-// The nearest point of any road's centre line; road says which road.
-double road_nearest(double x, double z, LandPoint& at, int& road)
-{
-    double best = 1e9;
-    polyline_nearest({x, z}, road_north, best, at);
-    const double north = best;
-    polyline_nearest({x, z}, road_south, best, at);
-    road = best < north ? 1 : 0;
-    return best;
-}
-
-double lake_radius(double angle)
-{
-    return 8.0 + 1.3 * std::sin(3 * angle + 1.0) + 0.7 * std::sin(5 * angle);
-}
-
-// How far inside the lake's shore (negative outside).
-double lake_depth(double x, double z)
-{
-    const double dx = x - LAND_LAKE_CENTRE.x, dz = z - LAND_LAKE_CENTRE.z;
-    return lake_radius(std::atan2(dz, dx)) - std::hypot(dx, dz);
-}
-
-} // namespace
-
-// The mountains' foot: every eye position of the flight lies at least six units inside, and
-// no part of it is farther than the far distance (200 units of depth) from any eye that looks
-// at it; within that, as far out as it goes, so the mountains look far away.
-const LandPoint land_ring[20] = {{105.3, 0.0},   {105.0, 1.9},     {90.8, 29.7},    {66.4, 91.1},
-                                 {65.7, 94.9},   {9.6, 99.5},      {-58.5, 80.3},   {-56.8, 74.1},
-                                 {-65.8, 50.3},  {-95.1, -7.3},    {-95.4, -9.2},   {-91.4, -34.5},
-                                 {-99.8, -95.7}, {-116.6, -112.8}, {-60.9, -126.4}, {-9.6, -115.0},
-                                 {5.1, -104.0},  {23.9, -83.8},    {104.1, -3.6},   {105.0, -1.9}};
-const LandPoint land_ring_centre = {5.0, -12.0};
-
-double land_road_distance(double x, double z, int* road)
-{
-    LandPoint at;
-    int which = 0;
-    const double d = road_nearest(x, z, at, which);
-    if (road != nullptr) *road = which;
-    return d;
-}
-
-bool land_inside_ring(double x, double z, double margin)
-{
-    constexpr int n = int(std::size(land_ring));
-    bool inside = false;
-    for (int i = 0; i < n; i++) {
-        const LandPoint a = land_ring[i], b = land_ring[(i + 1) % n];
-        if ((a.z > z) != (b.z > z) && x < a.x + (b.x - a.x) * (z - a.z) / (b.z - a.z))
-            inside = !inside;
-        if (segment_distance({x, z}, a, b) < margin) return false;
-    }
-    return inside;
-}
-
-bool land_in_lake(double x, double z)
-{
-    return lake_depth(x, z) > 0;
-}
-
-double land_ground_height(double x, double z)
-{
-    double open = land_road_distance(x, z) - LAND_ROAD_HALF_WIDTH;
-    open = std::min(open, -lake_depth(x, z));
-    for (const LandPoint& h : land_house_sites)
-        open = std::min(open, std::hypot(x - h.x, z - h.z) - 7);
-    const double hills = 1.4 * (1 + std::sin(0.061 * x + 0.7) * std::sin(0.077 * z + 1.9)) +
-                         0.7 * (1 + std::sin(0.13 * x - 0.09 * z + 0.4));
-    // Rising in the last stretch before the mountains' foot, over the wall's lower edge.
-    double rim = 1e9;
-    constexpr int n = int(std::size(land_ring));
-    for (int i = 0; i < n; i++)
-        rim = std::min(rim, segment_distance({x, z}, land_ring[i], land_ring[(i + 1) % n]));
-    const double lift = 3.0 * smoothstep(20.0, 0.0, rim);
-    if (open < 0 && lake_depth(x, z) > 0) return -0.4 * smoothstep(0.0, 2.0, lake_depth(x, z));
-    return (hills + lift) * smoothstep(2.0, 16.0, open);
-}
+#include <cstdint>
 
 namespace {
 
 constexpr double BLOCK = 8.0, CELL = 2.0;
 constexpr double X0 = -120.0, Z0 = -128.0;
-constexpr int BLOCKS_X = 29, BLOCKS_Z = 29, CELLS = int(BLOCK / CELL);
+constexpr int BLOCKS = 29, CELLS = BLOCKS * 4;
 
-enum Kind { GRASS, ROAD0, ROAD1, LAKE };
-
-Kind ground_kind(double x, double z)
+// The edges that cut the tiling, in the order they cut: negative on the inside of each.
+enum GroundEdge : int { EDGE_ROAD, EDGE_LAKE, EDGE_STREAM, EDGES };
+double ground_edge(int which, double x, double z)
 {
-    int road = 0;
-    if (land_road_distance(x, z, &road) < LAND_ROAD_HALF_WIDTH) return road == 0 ? ROAD0 : ROAD1;
-    return land_in_lake(x, z) ? LAKE : GRASS;
+    switch (which) {
+    case EDGE_ROAD:
+        return land_road_distance(x, z) - LAND_ROAD_HALF_WIDTH;
+    case EDGE_LAKE:
+        return -land_lake_depth(x, z);
+    default:
+        return land_stream_distance(x, z) - LAND_STREAM_HALF_WIDTH;
+    }
 }
 
-struct GroundBuild {
-    LandGround out;
-    int material[4];
-    bool fine[BLOCKS_X][BLOCKS_Z];
-    bool used[BLOCKS_X][BLOCKS_Z];
+struct Leaf {
+    int ix, iz, size; // in cells
+    bool cut;         // an edge crosses it
 };
 
-// A corner of the tiling; corners near a road's edge move onto it, so the road's triangles
-// end on a straight edge instead of a staircase.
-Vec3 ground_point(double x, double z)
-{
-    LandPoint at;
-    int road = 0;
-    const double d = road_nearest(x, z, at, road);
-    const double off = d - LAND_ROAD_HALF_WIDTH;
-    if (std::fabs(off) < 0.9 * CELL / 2 && d > 1e-6) {
-        x = at.x + (x - at.x) * LAND_ROAD_HALF_WIDTH / d;
-        z = at.z + (z - at.z) * LAND_ROAD_HALF_WIDTH / d;
+struct Tiling {
+    std::vector<int> leaf = std::vector<int>(size_t(CELLS) * CELLS, -1);
+    std::vector<Leaf> leaves;
+    int at(int ix, int iz) const
+    {
+        return ix < 0 || iz < 0 || ix >= CELLS || iz >= CELLS ? -1 : leaf[size_t(ix) * CELLS + iz];
     }
-    return {x, land_ground_height(x, z), z};
+    void add(int ix, int iz, int size, bool cut)
+    {
+        for (int i = 0; i < size; i++)
+            for (int k = 0; k < size; k++)
+                leaf[size_t(ix + i) * CELLS + iz + k] = int(leaves.size());
+        leaves.push_back({ix, iz, size, cut});
+    }
+};
+
+double cell_x(int ix)
+{
+    return X0 + ix * CELL;
+}
+double cell_z(int iz)
+{
+    return Z0 + iz * CELL;
 }
 
-// One upward triangle of the block at (x0, z0), textured once per block.
-void ground_triangle(GroundBuild& g, Kind kind, Vec3 a, Vec3 b, Vec3 c, double x0, double z0)
+// Every half unit from the first cell's corner: which side of each edge it is on (a bit each),
+// and flags where the stream's banks fall, where a road bends and by water.
+constexpr int SAMPLES = CELLS * 4 + 1;
+constexpr uint8_t SIDE_BITS = 7, BANK_FLAG = 8, BEND_FLAG = 16, WATER_FLAG = 32;
+constexpr uint8_t WATER_SIDES = 1 << EDGE_LAKE | 1 << EDGE_STREAM;
+std::vector<uint8_t> ground_samples()
 {
-    if (std::fabs(cross(b - a, c - a).y) < 1e-9) return; // folded flat where corners snapped
-    // Ground past the mountains' foot would sort over the wall in front of it.
-    if (!land_inside_ring((a.x + b.x + c.x) / 3, (a.z + b.z + c.z) / 3, 0.0)) return;
-    Mesh& mesh = kind == ROAD0 ? g.out.road[0] : kind == ROAD1 ? g.out.road[1] : g.out.world;
-    const int material = kind == GRASS ? 0 : kind == LAKE ? 3 : 1;
-    const int slot = mesh_material(mesh, material == 0 ? "fold" : material == 3 ? "to" : "ut");
-    auto uv = [&](Vec3 p) { return TexturePoint{(p.x - x0) / BLOCK, (p.z - z0) / BLOCK}; };
-    land_triangle_facing(mesh, slot, a, b, c, uv(a), uv(b), uv(c), {a.x, -1000.0, a.z});
-}
-
-// How well the triangle's kind fits its corners.
-int kind_fit(Kind k, Vec3 a, Vec3 b, Vec3 c)
-{
-    return int(ground_kind(a.x, a.z) == k) + int(ground_kind(b.x, b.z) == k) +
-           int(ground_kind(c.x, c.z) == k);
-}
-
-void fine_block(GroundBuild& g, double x0, double z0)
-{
-    for (int j = 0; j < CELLS; j++)
-        for (int i = 0; i < CELLS; i++) {
-            const double x = x0 + i * CELL, z = z0 + j * CELL;
-            const Vec3 p00 = ground_point(x, z), p10 = ground_point(x + CELL, z);
-            const Vec3 p01 = ground_point(x, z + CELL), p11 = ground_point(x + CELL, z + CELL);
-            const Vec3 split[2][2][3] = {{{p00, p10, p11}, {p00, p11, p01}},
-                                         {{p00, p10, p01}, {p10, p11, p01}}};
-            int best = 0, best_fit = -1;
-            Kind kinds[2][2];
-            for (int s = 0; s < 2; s++) {
-                int fit = 0;
-                for (int t = 0; t < 2; t++) {
-                    const Vec3* v = split[s][t];
-                    kinds[s][t] =
-                        ground_kind((v[0].x + v[1].x + v[2].x) / 3, (v[0].z + v[1].z + v[2].z) / 3);
-                    fit += kind_fit(kinds[s][t], v[0], v[1], v[2]);
-                    // Corners that snapped past each other fold a triangle over: it would
-                    // cover ground twice and leave a hole beside it.
-                    if (cross(v[1] - v[0], v[2] - v[0]).y > 1e-9) fit -= 100;
-                }
-                if (fit > best_fit) best = s, best_fit = fit;
-            }
-            for (int t = 0; t < 2; t++)
-                ground_triangle(g, kinds[best][t], split[best][t][0], split[best][t][1],
-                                split[best][t][2], x0, z0);
+    std::vector<uint8_t> code(size_t(SAMPLES) * SAMPLES);
+    for (int i = 0; i < SAMPLES; i++)
+        for (int j = 0; j < SAMPLES; j++) {
+            const double x = X0 + 0.5 * i, z = Z0 + 0.5 * j;
+            uint8_t c = 0;
+            for (int e = 0; e < EDGES; e++) c |= uint8_t(ground_edge(e, x, z) < 0 ? 1 << e : 0);
+            if (land_stream_distance(x, z) < LAND_STREAM_HALF_WIDTH + LAND_STREAM_BANK)
+                c |= BANK_FLAG;
+            if (land_road_bend_distance(x, z) < LAND_ROAD_HALF_WIDTH + 1.0) c |= BEND_FLAG;
+            if ((c & WATER_SIDES) != 0) c |= WATER_FLAG;
+            code[size_t(i) * SAMPLES + j] = c;
         }
+    return code;
 }
 
-// A fan round the block's centre, its sides cut where a fine neighbour meets it.
-void coarse_block(GroundBuild& g, int bx, int bz)
+// What the samples on a square of n cells (its sides too) say: does an edge cross it, and
+// does it need 2-unit cells (a curved edge, or the stream's banks)?
+struct SquareLook {
+    bool changes, curved;
+};
+SquareLook square_look(const std::vector<uint8_t>& samples, int ix, int iz, int n)
 {
-    const double x0 = X0 + bx * BLOCK, z0 = Z0 + bz * BLOCK;
-    auto fine_at = [&](int x, int z) {
-        return x >= 0 && z >= 0 && x < BLOCKS_X && z < BLOCKS_Z && g.fine[x][z] && g.used[x][z];
-    };
-    const LandPoint corner[4] = {
-        {x0, z0}, {x0 + BLOCK, z0}, {x0 + BLOCK, z0 + BLOCK}, {x0, z0 + BLOCK}};
-    const bool cut[4] = {fine_at(bx, bz - 1), fine_at(bx + 1, bz), fine_at(bx, bz + 1),
-                         fine_at(bx - 1, bz)};
-    std::vector<Vec3> rim;
-    for (int s = 0; s < 4; s++) {
-        const LandPoint a = corner[s], b = corner[(s + 1) % 4];
-        const int n = cut[s] ? CELLS : 1;
-        for (int k = 0; k < n; k++)
-            rim.push_back(ground_point(a.x + (b.x - a.x) * k / n, a.z + (b.z - a.z) * k / n));
+    const uint8_t first = samples[size_t(4 * ix) * SAMPLES + 4 * iz] & SIDE_BITS;
+    SquareLook look{false, false};
+    bool water = false;
+    for (int i = 4 * ix; i <= 4 * (ix + n); i++)
+        for (int j = 4 * iz; j <= 4 * (iz + n); j++) {
+            const uint8_t c = samples[size_t(i) * SAMPLES + j];
+            look.changes = look.changes || (c & SIDE_BITS) != first;
+            look.curved = look.curved || (c & (BANK_FLAG | BEND_FLAG)) != 0;
+            water = water || (c & WATER_FLAG) != 0;
+        }
+    look.curved = look.curved || (look.changes && water);
+    return look;
+}
+
+// The block's corners: is any of its land inside the mountains' foot?
+bool block_is_used(int bx, int bz)
+{
+    for (int j = 0; j <= 8; j++)
+        for (int i = 0; i <= 8; i++)
+            if (land_inside_ring(X0 + bx * BLOCK + i, Z0 + bz * BLOCK + j, -1.0)) return true;
+    return false;
+}
+
+LandCrop quarter_crop(int ix, int iz)
+{
+    return land_cover(cell_x(ix) + CELL, cell_z(iz) + CELL).crop;
+}
+
+// Blocks where nothing changes stay whole; the others go by quarters, and quarters with a
+// curved edge or a bank by cells.
+Tiling ground_tiling()
+{
+    Tiling t;
+    const std::vector<uint8_t> samples = ground_samples();
+    for (int bx = 0; bx < BLOCKS; bx++)
+        for (int bz = 0; bz < BLOCKS; bz++) {
+            if (!block_is_used(bx, bz)) continue;
+            const SquareLook block = square_look(samples, bx * 4, bz * 4, 4);
+            const LandCrop crop = quarter_crop(bx * 4, bz * 4);
+            bool one_crop = true;
+            for (int q = 1; q < 4; q++)
+                one_crop =
+                    one_crop && quarter_crop(bx * 4 + (q & 1) * 2, bz * 4 + (q >> 1) * 2) == crop;
+            if (!block.changes && !block.curved && one_crop) {
+                t.add(bx * 4, bz * 4, 4, false);
+                continue;
+            }
+            for (int q = 0; q < 4; q++) {
+                const int qx = bx * 4 + (q & 1) * 2, qz = bz * 4 + (q >> 1) * 2;
+                const SquareLook quarter = square_look(samples, qx, qz, 2);
+                if (!quarter.curved) {
+                    t.add(qx, qz, 2, quarter.changes);
+                    continue;
+                }
+                for (int c = 0; c < 4; c++) {
+                    const int x = qx + (c & 1), z = qz + (c >> 1);
+                    t.add(x, z, 1, square_look(samples, x, z, 1).changes);
+                }
+            }
+        }
+    return t;
+}
+
+struct GroundPiece {
+    LandKind kind;
+    std::vector<LandPoint> corners; // convex, in order round it
+};
+
+// Where an edge crosses from a to b; always searched from the lower end, so that the two cells
+// that share a side find the same point. Within a twentieth of a unit of an end, the end.
+LandPoint edge_crossing(int which, LandPoint a, LandPoint b)
+{
+    if (b.x < a.x || (b.x == a.x && b.z < a.z)) std::swap(a, b);
+    const bool a_in = ground_edge(which, a.x, a.z) < 0;
+    double lo = 0, hi = 1;
+    for (int i = 0; i < 48; i++) {
+        const double mid = 0.5 * (lo + hi);
+        const bool in = ground_edge(which, a.x + (b.x - a.x) * mid, a.z + (b.z - a.z) * mid) < 0;
+        (in == a_in ? lo : hi) = mid;
     }
-    const Vec3 centre = ground_point(x0 + BLOCK / 2, z0 + BLOCK / 2);
-    for (size_t k = 0; k < rim.size(); k++)
-        ground_triangle(g, GRASS, centre, rim[k], rim[(k + 1) % rim.size()], x0, z0);
+    const double len = std::hypot(b.x - a.x, b.z - a.z), t = 0.5 * (lo + hi);
+    if (t * len < 0.05) return a;
+    if ((1 - t) * len < 0.05) return b;
+    return {a.x + (b.x - a.x) * t, a.z + (b.z - a.z) * t};
+}
+
+// Cuts a convex piece along an edge that crosses it: in two where the edge crosses two of its
+// sides, in three where a band (a road, the stream) runs through it and crosses four. A piece
+// that an edge crosses more often stays whole.
+void piece_cut(std::vector<GroundPiece>& pieces, int which)
+{
+    std::vector<GroundPiece> out;
+    for (const GroundPiece& p : pieces) {
+        const size_t n = p.corners.size();
+        std::vector<bool> in(n);
+        for (size_t i = 0; i < n; i++)
+            in[i] = ground_edge(which, p.corners[i].x, p.corners[i].z) < 0;
+        std::vector<size_t> changes;
+        for (size_t i = 0; i < n; i++)
+            if (in[i] != in[(i + 1) % n]) changes.push_back(i);
+        if (changes.size() != 2 && changes.size() != 4) {
+            out.push_back(p);
+            continue;
+        }
+        const size_t m = changes.size();
+        std::vector<LandPoint> cross;
+        for (size_t i : changes)
+            cross.push_back(edge_crossing(which, p.corners[i], p.corners[(i + 1) % n]));
+        // run(k): the corners between crossing k and the next, with both crossings round them.
+        auto run = [&](size_t k, std::vector<LandPoint>& to) {
+            to.push_back(cross[k]);
+            for (size_t i = (changes[k] + 1) % n;; i = (i + 1) % n) {
+                to.push_back(p.corners[i]);
+                if (i == changes[(k + 1) % m]) break;
+            }
+            to.push_back(cross[(k + 1) % m]);
+        };
+        if (m == 2) {
+            for (size_t k = 0; k < 2; k++) {
+                out.push_back({p.kind, {}});
+                run(k, out.back().corners);
+            }
+            continue;
+        }
+        // A band: its middle is the side the piece's centre is on, two runs joined by the two
+        // cuts; the other two runs are caps, each closed by one cut.
+        double cx = 0, cz = 0;
+        for (const LandPoint& c : p.corners) cx += c.x / double(n), cz += c.z / double(n);
+        const bool middle_in = ground_edge(which, cx, cz) < 0;
+        const size_t first = in[(changes[0] + 1) % n] == middle_in ? 0 : 1;
+        GroundPiece middle{p.kind, {}};
+        run(first, middle.corners);
+        run(first + 2, middle.corners);
+        out.push_back(middle);
+        for (size_t k : {first + 1, (first + 3) % 4}) {
+            out.push_back({p.kind, {}});
+            run(k, out.back().corners);
+        }
+    }
+    pieces = std::move(out);
+}
+
+// The piece's cover: each edge's side taken where the piece lies farthest from it.
+LandKind piece_kind(const GroundPiece& p)
+{
+    bool inside[EDGES];
+    for (int e = 0; e < EDGES; e++) {
+        double farthest = 0;
+        for (const LandPoint& c : p.corners) {
+            const double v = ground_edge(e, c.x, c.z);
+            if (std::fabs(v) > std::fabs(farthest)) farthest = v;
+        }
+        inside[e] = farthest < 0;
+    }
+    if (inside[EDGE_ROAD]) {
+        double cx = 0, cz = 0;
+        for (const LandPoint& c : p.corners) cx += c.x, cz += c.z;
+        int road = 0;
+        land_road_distance(cx / double(p.corners.size()), cz / double(p.corners.size()), &road);
+        return road == 0 ? LAND_ROAD_NORTH : LAND_ROAD_SOUTH;
+    }
+    return inside[EDGE_LAKE] ? LAND_LAKE : inside[EDGE_STREAM] ? LAND_STREAM : LAND_GRASS;
+}
+
+// One upward triangle, textured once per block: its material by what covers it.
+void ground_triangle(LandGround& g, LandKind kind, LandPoint pa, LandPoint pb, LandPoint pc)
+{
+    auto lift = [&](LandPoint p) {
+        const bool road = kind == LAND_ROAD_NORTH || kind == LAND_ROAD_SOUTH;
+        return Vec3{p.x, road ? 0.0 : land_terrain_height(p.x, p.z), p.z};
+    };
+    const Vec3 a = lift(pa), b = lift(pb), c = lift(pc);
+    if (std::fabs(cross(b - a, c - a).y) < 1e-9) return; // no area
+    const double mx = (a.x + b.x + c.x) / 3, mz = (a.z + b.z + c.z) / 3;
+    // Ground past the mountains' foot would sort over the wall in front of it.
+    if (!land_inside_ring(mx, mz, 0.0)) return;
+    const double x0 = X0 + BLOCK * std::floor((mx - X0) / BLOCK);
+    const double z0 = Z0 + BLOCK * std::floor((mz - Z0) / BLOCK);
+    auto uv = [&](Vec3 p) { return TexturePoint{(p.x - x0) / BLOCK, (p.z - z0) / BLOCK}; };
+    TexturePoint ta = uv(a), tb = uv(b), tc = uv(c);
+    Mesh* mesh = &g.world;
+    const char* texture = "fold";
+    if (kind == LAND_ROAD_NORTH || kind == LAND_ROAD_SOUTH) {
+        mesh = &g.road[kind == LAND_ROAD_NORTH ? 0 : 1];
+        texture = "ut";
+    } else if (kind == LAND_LAKE || kind == LAND_STREAM) {
+        texture = "to";
+    } else if (const LandCover cover = land_cover(mx, mz); cover.crop != LAND_NO_CROP) {
+        // A quarter of the crops' texture, the rows turned to run as the field's do.
+        texture = "hazhatul";
+        const double qu = (cover.crop & 1) * 0.5, qv = (cover.crop >> 1) * 0.5;
+        for (TexturePoint* t : {&ta, &tb, &tc}) {
+            const TexturePoint s = cover.rows_along_x ? *t : TexturePoint{t->v, t->u};
+            const double span = 0.5 - 2 * LAND_CROP_MARGIN;
+            *t = {qu + LAND_CROP_MARGIN + s.u * span, qv + LAND_CROP_MARGIN + s.v * span};
+        }
+    }
+    land_triangle_facing(*mesh, mesh_material(*mesh, texture), a, b, c, ta, tb, tc,
+                         {a.x, -1000.0, a.z});
+}
+
+// The leaf's outline counter-clockwise from its first corner: its own corners and every corner
+// of the leaves beside it, where two of them meet on its side.
+std::vector<LandPoint> leaf_rim(const Tiling& t, const Leaf& leaf)
+{
+    const int n = leaf.size;
+    // Each side: start corner, step, and the offset of the row or column of cells outside.
+    struct Side {
+        int x, z, dx, dz, ox, oz;
+    };
+    const Side sides[4] = {{leaf.ix, leaf.iz, 1, 0, 0, -1},
+                           {leaf.ix + n, leaf.iz, 0, 1, 0, 0},
+                           {leaf.ix + n, leaf.iz + n, -1, 0, 0, 0},
+                           {leaf.ix, leaf.iz + n, 0, -1, -1, 0}};
+    std::vector<LandPoint> rim;
+    for (const Side& s : sides)
+        for (int k = 0; k < n; k++) {
+            const int px = s.x + s.dx * k, pz = s.z + s.dz * k;
+            if (k > 0) {
+                const int c0 = s.dx != 0 ? t.at(px - 1, pz + s.oz) : t.at(px + s.ox, pz - 1);
+                const int c1 = s.dx != 0 ? t.at(px, pz + s.oz) : t.at(px + s.ox, pz);
+                if (c0 == c1) continue;
+            }
+            rim.push_back({cell_x(px), cell_z(pz)});
+        }
+    return rim;
+}
+
+// A convex outline in triangles that use every one of its points (points on a straight side
+// too, so that a neighbour's corner there is no T-junction): ears are cut off at true corners.
+void ground_polygon(LandGround& g, LandKind kind, std::vector<LandPoint> p)
+{
+    auto turn = [](LandPoint a, LandPoint b, LandPoint c) {
+        return (b.x - a.x) * (c.z - b.z) - (b.z - a.z) * (c.x - b.x);
+    };
+    // An ear at a true corner whose cut leaves some point off the cut's line: otherwise the
+    // cut would run over the points left on it.
+    auto is_ear = [&](size_t i) {
+        const size_t n = p.size();
+        const LandPoint a = p[(i + n - 1) % n], c = p[(i + 1) % n];
+        if (std::fabs(turn(a, p[i], c)) <= 1e-9) return false;
+        if (n == 3) return true;
+        for (size_t k = 2; k + 1 < n; k++)
+            if (std::fabs(turn(a, c, p[(i + k) % n])) > 1e-9) return true;
+        return false;
+    };
+    // A crossing that fell on a corner repeats it.
+    for (size_t i = 0; i < p.size() && p.size() > 1;) {
+        const LandPoint a = p[i], b = p[(i + 1) % p.size()];
+        if (a.x == b.x && a.z == b.z)
+            p.erase(p.begin() + long(i));
+        else
+            i++;
+    }
+    while (p.size() >= 3) {
+        size_t ear = p.size();
+        for (size_t i = 0; i < p.size() && ear == p.size(); i++)
+            if (is_ear(i)) ear = i;
+        if (ear == p.size()) return; // nothing left but a line
+        const size_t n = p.size();
+        ground_triangle(g, kind, p[(ear + n - 1) % n], p[ear], p[(ear + 1) % n]);
+        p.erase(p.begin() + long(ear));
+    }
+}
+
+// A leaf that no edge crosses is one piece (a whole block a fan round its centre, so that its
+// triangles stay small enough to sort well against the trees on them); the others are cut
+// along every edge that crosses them.
+void ground_leaf(LandGround& g, const Tiling& t, const Leaf& leaf)
+{
+    const std::vector<LandPoint> rim = leaf_rim(t, leaf);
+    const LandPoint centre{cell_x(leaf.ix) + leaf.size * CELL / 2,
+                           cell_z(leaf.iz) + leaf.size * CELL / 2};
+    if (!leaf.cut) {
+        const LandKind kind = land_cover(centre.x, centre.z).kind;
+        if (leaf.size < 4) {
+            ground_polygon(g, kind, rim);
+            return;
+        }
+        for (size_t k = 0; k < rim.size(); k++)
+            ground_triangle(g, kind, centre, rim[k], rim[(k + 1) % rim.size()]);
+        return;
+    }
+    std::vector<GroundPiece> pieces = {{LAND_GRASS, rim}};
+    for (int e = 0; e < EDGES; e++) piece_cut(pieces, e);
+    for (GroundPiece& p : pieces) ground_polygon(g, piece_kind(p), p.corners);
 }
 
 } // namespace
 
 LandGround land_ground()
 {
-    GroundBuild g{};
-    for (int bx = 0; bx < BLOCKS_X; bx++)
-        for (int bz = 0; bz < BLOCKS_Z; bz++) {
-            bool inside = false, special = false;
-            for (int j = 0; j <= 8; j++)
-                for (int i = 0; i <= 8; i++) {
-                    const double x = X0 + bx * BLOCK + i, z = Z0 + bz * BLOCK + j;
-                    inside = inside || land_inside_ring(x, z, -1.0);
-                    special = special || ground_kind(x, z) != GRASS ||
-                              land_road_distance(x, z) < LAND_ROAD_HALF_WIDTH + 1.0;
-                }
-            g.used[bx][bz] = inside;
-            g.fine[bx][bz] = special;
-        }
-    for (int bx = 0; bx < BLOCKS_X; bx++)
-        for (int bz = 0; bz < BLOCKS_Z; bz++) {
-            if (!g.used[bx][bz]) continue;
-            if (g.fine[bx][bz])
-                fine_block(g, X0 + bx * BLOCK, Z0 + bz * BLOCK);
-            else
-                coarse_block(g, bx, bz);
-        }
-    return g.out;
+    const Tiling t = ground_tiling();
+    LandGround g;
+    for (const Leaf& leaf : t.leaves) ground_leaf(g, t, leaf);
+    return g;
 }
 
 void land_triangle_facing(Mesh& mesh, int material, Vec3 a, Vec3 b, Vec3 c, TexturePoint ta,

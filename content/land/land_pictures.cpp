@@ -1,5 +1,5 @@
-// The land's painted pictures: the house walls with their doors and windows, and the closing
-// billboard, the show's end card.
+// The land's painted pictures: the house walls with their doors and windows, the church's
+// wall and tower, and the closing billboard, the show's end card.
 #include "content/land/land.h"
 #include "content/tools/coverage.h"
 #include "content/tools/font.h"
@@ -42,6 +42,66 @@ Vec3 pic_door(const Box& b, double x, double y)
     return c;
 }
 
+// Where a point lies in an opening under a round arch, in a stone surround: fx 0..1 across,
+// fy 0..1 down, the arch's half circle over the top quarter.
+enum ArchPart { ARCH_OUTSIDE, ARCH_FRAME, ARCH_INSIDE };
+ArchPart pic_arch(double fx, double fy)
+{
+    constexpr double ARCH = 0.25, FRAME = 0.72;
+    const double ax = (fx - 0.5) * 2, ay = (fy - ARCH) / ARCH;
+    const double round = fy >= ARCH ? std::fabs(ax) : std::hypot(ax, ay);
+    if (round >= 1 || fy < 0 || fy > 1) return ARCH_OUTSIDE;
+    return round > FRAME || fy > 0.94 ? ARCH_FRAME : ARCH_INSIDE;
+}
+
+// Leaded glass catching the sky at its top.
+Vec3 pic_lead_glass(double fx, double fy)
+{
+    const double lead = std::min(std::fabs(std::fmod(fx * 4 + fy * 3, 1.0) - 0.5),
+                                 std::fabs(std::fmod(fx * 4 - fy * 3 + 8, 1.0) - 0.5));
+    if (lead < 0.06) return {0.06, 0.06, 0.07};
+    return mix(Vec3{0.3, 0.42, 0.55}, Vec3{0.05, 0.07, 0.12}, smoothstep(0.1, 0.8, fy));
+}
+
+// An arched opening at (x0, y0), w by h, filled by fill(fx, fy); c unchanged outside it.
+template <class Fill>
+void pic_arched(Vec3& c, double x, double y, double x0, double y0, double w, double h, Fill fill)
+{
+    const double fx = (x - x0) / w, fy = (y - y0) / h;
+    const ArchPart part = pic_arch(fx, fy);
+    if (part == ARCH_FRAME) c = {0.55, 0.52, 0.45};
+    if (part == ARCH_INSIDE) c = fill(fx, fy);
+}
+
+// The church: whitewashed, on a stone plinth. Its nave's side (the left four fifths) has two
+// tall windows under a dark cornice; the last fifth is the tower's face, its belfry's open
+// arch at the top, a clock below it and a round-arched door at its foot.
+Vec3 pic_church(double x, double y, double grain)
+{
+    Vec3 c = Vec3{0.74, 0.71, 0.63} * (0.93 + 0.1 * grain);
+    if (y > 0.9) c = Vec3{0.3, 0.29, 0.26} * (0.75 + 0.45 * grain);
+    if (x < 0.8) {
+        if (y < 0.06) c = Vec3{0.28, 0.26, 0.23} * (0.8 + 0.3 * grain);
+        for (double wx : {0.16, 0.52}) pic_arched(c, x, y, wx, 0.2, 0.12, 0.58, pic_lead_glass);
+        return c;
+    }
+    const double tx = (x - 0.8) / 0.2;
+    if (std::fabs(tx - 0.5) > 0.44) c = c * 0.82; // the tower's corners, in shade
+    pic_arched(c, tx, y, 0.3, 0.05, 0.4, 0.2, [](double, double) {
+        return Vec3{0.03, 0.025, 0.02};
+    });
+    const double r = std::hypot((tx - 0.5) * 0.5, y - 0.36);
+    if (r < 0.075) c = r > 0.065 ? Vec3{0.2, 0.18, 0.12} : Vec3{0.85, 0.83, 0.75};
+    const bool hour = std::fabs(tx - 0.5) * 0.5 < 0.006 && y < 0.36;
+    const bool minute = std::fabs(y - 0.36) < 0.006 && tx > 0.5;
+    if (r < 0.05 && (hour || minute)) c = {0.05, 0.05, 0.05};
+    pic_arched(c, tx, y, 0.3, 0.72, 0.4, 0.3, [&](double fx, double) {
+        const double plank = std::fmod(fx * 4, 1.0);
+        return Vec3{0.22, 0.09, 0.035} * (plank < 0.1 ? 0.55 : 0.8 + 0.3 * grain);
+    });
+    return c;
+}
+
 } // namespace
 
 RgbImage land_wall_texture(int kind)
@@ -52,11 +112,15 @@ RgbImage land_wall_texture(int kind)
     const Box front_windows[2] = {{0.14, 0.32, 0.3, 0.64}, {0.7, 0.32, 0.86, 0.64}};
     const Box back_window{0.6, 0.35, 0.74, 0.6};
     const Box side_window{0.4, 0.3, 0.6, 0.62};
-    RgbImage img(256, 256);
-    for (int py = 0; py < 256; py++)
+    RgbImage img(256, 128);
+    for (int py = 0; py < 128; py++)
         for (int px = 0; px < 256; px++) {
-            const double x = (px + 0.5) / 256, y = (py + 0.5) / 256;
+            const double x = (px + 0.5) / 256, y = (py + 0.5) / 128;
             const double grain = pic_grain(x, y, 256);
+            if (kind == 3) {
+                img.at(px, py) = pic_church(x, y, grain);
+                continue;
+            }
             Vec3 c = Vec3{0.62, 0.55, 0.4} * (0.9 + 0.15 * grain); // plaster
             const double stain = std::sin(x * 17 + 3 * std::sin(y * 11)) * std::sin(y * 7 + x * 3);
             c = c * (0.92 + 0.08 * stain);

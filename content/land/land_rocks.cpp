@@ -89,7 +89,7 @@ Mesh land_cliff(LandPoint centre, unsigned seed)
 Mesh land_lake()
 {
     Mesh mesh;
-    const int water = mesh_material(mesh, "to"), stone = mesh_material(mesh, "ko1");
+    const int water = mesh_material(mesh, "to"), stone = mesh_material(mesh, "rock1");
     constexpr int SEGMENTS = 24;
     constexpr double LEVEL = 0.03;
     const Vec3 centre{LAND_LAKE_CENTRE.x, LEVEL, LAND_LAKE_CENTRE.z};

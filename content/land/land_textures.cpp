@@ -110,14 +110,39 @@ RgbImage tex_bark()
     });
 }
 
-// Foliage without holes: layered leaf blobs in light and shade.
-RgbImage tex_leaves(Vec3 dark, Vec3 light, unsigned seed, int period)
+// A crown's foliage as a lit ball, no holes: u once round it, v from the top pole down. Leaf
+// clumps stand out where the sun (high, from one side) lights them; the underside is in shade.
+// Blossom, where asked for, dots the lit side pink and white.
+Vec3 tex_crown_at(double u, double v, Vec3 dark, Vec3 light, unsigned seed, bool blossom)
 {
-    return tex_paint(64, [=](double u, double v) {
-        const double leaves = noise_value(u, v, period, seed),
-                     clump = noise_fbm(u, v, 2, 3, seed + 7);
-        const double lit = smoothstep(0.35, 0.8, 0.6 * leaves + 0.4 * clump) * (1.1 - 0.6 * v);
-        return mix(dark, light, lit);
+    const Vec3 sun = normalize(Vec3{-0.5, 0.75, -0.45});
+    const double a = 2 * PI * u, lat = (0.5 - v) * PI;
+    const Vec3 n{std::cos(lat) * std::cos(a), std::sin(lat), std::cos(lat) * std::sin(a)};
+    const double clumps = noise_fbm(u, v, 4, 2, seed);
+    const double leaves = smoothstep(0.25, 0.75, noise_value(u, v, 16, seed + 7));
+    const double lit = 0.2 + 0.8 * std::max(0.0, dot(n, sun) + 0.5 * (clumps - 0.5));
+    const Vec3 c = mix(dark, light, clamp01(lit * (0.55 + 0.6 * leaves)));
+    if (!blossom) return c;
+    const double flower = smoothstep(0.62, 0.72, noise_value(u, v, 48, seed + 11));
+    const Vec3 petals = noise_hash_unit(int(u * 48), int(v * 48), seed) < 0.5
+                            ? Vec3{0.85, 0.42, 0.55}
+                            : Vec3{0.9, 0.86, 0.8};
+    return mix(c, petals * (0.45 + 0.6 * lit), flower * smoothstep(0.1, 0.4, lit));
+}
+
+RgbImage tex_crown(Vec3 dark, Vec3 light, unsigned seed)
+{
+    return tex_paint(
+        64, [=](double u, double v) { return tex_crown_at(u, v, dark, light, seed, false); });
+}
+
+// Two balls one over the other, at four times the width: plain leaves, and in blossom. Each
+// holds its ball inside a margin that repeats the pole's row (see LandCrownMap).
+RgbImage tex_crowns(Vec3 dark, Vec3 light, unsigned seed)
+{
+    return tex_paint(256, [=](double u, double v) {
+        const double half = std::fmod(v * 2, 1.0), m = 2 * LAND_CROWN_MARGIN;
+        return tex_crown_at(u, clamp01((half - m) / (1 - 2 * m)), dark, light, seed, v >= 0.5);
     });
 }
 
@@ -162,6 +187,21 @@ RgbImage tex_stone(Vec3 dark, Vec3 light, unsigned seed, int base)
     });
 }
 
+// Dressed stone in courses, each block its own shade, for the bridges.
+RgbImage tex_masonry()
+{
+    return tex_paint(64, [](double u, double v) {
+        constexpr int COURSES = 4;
+        const double y = v * COURSES, row = std::floor(y);
+        const double x = u * 2 + (int(row) % 2) * 0.5, block = std::floor(x);
+        const bool joint = y - row < 0.1 || x - block < 0.05;
+        const double tint = noise_hash_unit(int(block) % 2, int(row), 111);
+        const Vec3 stone = mix(Vec3{0.2, 0.19, 0.16}, Vec3{0.34, 0.31, 0.26}, tint);
+        const Vec3 grain = stone * (0.85 + 0.3 * noise_fbm(u, v, 8, 3, 112));
+        return joint ? Vec3{0.1, 0.095, 0.085} : grain;
+    });
+}
+
 RgbImage tex_mossy_rock()
 {
     return tex_paint(64, [](double u, double v) {
@@ -171,29 +211,39 @@ RgbImage tex_mossy_rock()
     });
 }
 
+// Two walls of 256 by 128, one over the other.
+RgbImage tex_two_walls(int top, int bottom)
+{
+    RgbImage img(256, 256);
+    const RgbImage a = land_wall_texture(top), b = land_wall_texture(bottom);
+    for (int y = 0; y < 128; y++)
+        for (int x = 0; x < 256; x++) img.at(x, y) = a.at(x, y), img.at(x, y + 128) = b.at(x, y);
+    return img;
+}
+
 } // namespace
 
 std::vector<NamedPicture> land_textures(Font* bold)
 {
     std::vector<NamedPicture> t;
     t.push_back({"eg", tex_sky()});
-    t.push_back({"fa", tex_leaves({0.08, 0.14, 0.01}, {0.4, 0.45, 0.05}, 91, 16)});
+    t.push_back({"fa", tex_crown({0.03, 0.08, 0.01}, {0.34, 0.45, 0.05}, 91)});
     t.push_back({"fenyo", tex_needles({0.01, 0.05, 0.02}, {0.06, 0.2, 0.06}, 92)});
     t.push_back({"fenyo2", tex_needles({0.01, 0.04, 0.05}, {0.07, 0.18, 0.17}, 93)});
     t.push_back({"fold", tex_grass()});
-    t.push_back({"hazelol", land_wall_texture(0)});
-    t.push_back({"hazhatul", land_wall_texture(1)});
-    t.push_back({"hazoldal", land_wall_texture(2)});
+    t.push_back({"hazelol", tex_two_walls(0, 1)});
+    t.push_back({"hazhatul", land_crops_texture()});
+    t.push_back({"hazoldal", tex_two_walls(2, 3)});
     t.push_back({"hegyek", tex_panorama()});
     t.push_back({"hird1", land_billboard_picture(bold)});
     t.push_back({"kereg", tex_bark()});
-    t.push_back({"ko1", tex_stone({0.2, 0.2, 0.2}, {0.5, 0.49, 0.46}, 101, 4)});
+    t.push_back({"ko1", tex_masonry()});
     t.push_back({"rock1", tex_stone({0.12, 0.11, 0.1}, {0.42, 0.38, 0.33}, 102, 2)});
     t.push_back({"rock4", tex_mossy_rock()});
     t.push_back({"tegla1", tex_bricks({0.4, 0.12, 0.06}, {0.5, 0.48, 0.42}, 8)});
     t.push_back({"teto", tex_roof()});
     t.push_back({"to", tex_water()});
     t.push_back({"ut", tex_road()});
-    t.push_back({"zold3", tex_leaves({0.01, 0.06, 0.01}, {0.1, 0.3, 0.04}, 94, 16)});
+    t.push_back({"zold3", tex_crowns({0.008, 0.04, 0.008}, {0.11, 0.33, 0.045}, 94)});
     return t;
 }

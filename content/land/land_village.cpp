@@ -7,25 +7,6 @@
 
 namespace {
 
-// One wall or roof plane in tiles of at most two by two, textured once across the whole of it
-// (or repeated every tile units when tile > 0): big faces would sort badly against the ground.
-void village_panel(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 away_from,
-                   double tile = 0)
-{
-    const double lu = length(p1 - p0), lv = length(p3 - p0);
-    const int nu = lu > 4.5 ? 3 : 2, nv = lv > 3 ? 2 : 1;
-    const double ru = tile > 0 ? lu / tile : 1.0, rv = tile > 0 ? lv / tile : 1.0;
-    auto at = [&](double s, double t) { return mix(mix(p0, p1, s), mix(p3, p2, s), t); };
-    for (int b = 0; b < nv; b++)
-        for (int a = 0; a < nu; a++) {
-            const double s0 = double(a) / nu, s1 = double(a + 1) / nu;
-            const double t0 = double(b) / nv, t1 = double(b + 1) / nv;
-            land_quad_facing(mesh, material, at(s0, t0), at(s1, t0), at(s1, t1), at(s0, t1),
-                             {s0 * ru, 1 - t0 * rv}, {s1 * ru, 1 - t0 * rv}, {s1 * ru, 1 - t1 * rv},
-                             {s0 * ru, 1 - t1 * rv}, away_from);
-        }
-}
-
 struct HouseShape {
     double width, depth, wall, ridge;
 };
@@ -39,8 +20,9 @@ Mesh land_house(LandPoint centre, double facing, int index)
 {
     Mesh mesh;
     const HouseShape& h = house_shapes[index & 3];
-    const int front = mesh_material(mesh, "hazelol"), back = mesh_material(mesh, "hazhatul");
-    const int side = mesh_material(mesh, "hazoldal"), roof = mesh_material(mesh, "teto");
+    // The front and back walls share a texture, the side walls share one with the church's.
+    const int walls = mesh_material(mesh, "hazelol"), side = mesh_material(mesh, "hazoldal");
+    const int roof = mesh_material(mesh, "teto");
     const int brick = mesh_material(mesh, "tegla1");
     const double y0 = land_ground_height(centre.x, centre.z) - 0.3;
     const Vec3 f{std::cos(facing), 0, std::sin(facing)}, s{-std::sin(facing), 0, std::cos(facing)};
@@ -48,10 +30,14 @@ Mesh land_house(LandPoint centre, double facing, int index)
     auto at = [&](double a, double b, double y) { return c + s * a + f * b + Vec3{0, y, 0}; };
     const double w = h.width / 2, d = h.depth / 2, top = h.wall + 0.3;
     const Vec3 inside = at(0, 0, top / 2);
-    village_panel(mesh, front, at(-w, d, 0), at(w, d, 0), at(w, d, top), at(-w, d, top), inside);
-    village_panel(mesh, back, at(w, -d, 0), at(-w, -d, 0), at(-w, -d, top), at(w, -d, top), inside);
-    village_panel(mesh, side, at(w, d, 0), at(w, -d, 0), at(w, -d, top), at(w, d, top), inside);
-    village_panel(mesh, side, at(-w, -d, 0), at(-w, d, 0), at(-w, d, top), at(-w, -d, top), inside);
+    land_panel(mesh, walls, at(-w, d, 0), at(w, d, 0), at(w, d, top), at(-w, d, top), inside, 0,
+               LAND_UPPER_WALL);
+    land_panel(mesh, walls, at(w, -d, 0), at(-w, -d, 0), at(-w, -d, top), at(w, -d, top), inside, 0,
+               LAND_LOWER_WALL);
+    land_panel(mesh, side, at(w, d, 0), at(w, -d, 0), at(w, -d, top), at(w, d, top), inside, 0,
+               LAND_UPPER_WALL);
+    land_panel(mesh, side, at(-w, -d, 0), at(-w, d, 0), at(-w, d, top), at(-w, -d, top), inside, 0,
+               LAND_UPPER_WALL);
     // Brick gables under the ridge, which runs from side to side.
     const double ridge = h.ridge + 0.3;
     for (double a : {-w, w})
@@ -64,7 +50,7 @@ Mesh land_house(LandPoint centre, double facing, int index)
         const Vec3 e0 = at(-w - EAVES, sign * (d + EAVES), top - drop);
         const Vec3 e1 = at(w + EAVES, sign * (d + EAVES), top - drop);
         const Vec3 r1 = at(w + EAVES, 0, ridge), r0 = at(-w - EAVES, 0, ridge);
-        village_panel(mesh, roof, e0, e1, r1, r0, at(0, 0, top), 2.5);
+        land_panel(mesh, roof, e0, e1, r1, r0, at(0, 0, top), 2.5);
     }
     // A chimney through the back slope.
     const double cx = w * 0.45, cb = -d * 0.45, ch = ridge + 0.8;
@@ -92,10 +78,10 @@ Mesh land_billboard()
     const int picture = mesh_material(mesh, "hird1"), wood = mesh_material(mesh, "kereg");
     constexpr double CX = 5.0, CY = 10.0, Z = -83.4, W = 7.2, H = 5.4, BEAM = 0.6;
     const Vec3 behind{CX, CY, Z - 50};
-    village_panel(mesh, picture, {CX - W, CY - H, Z}, {CX + W, CY - H, Z}, {CX + W, CY + H, Z},
-                  {CX - W, CY + H, Z}, behind);
-    village_panel(mesh, wood, {CX + W, CY - H, Z - 0.1}, {CX - W, CY - H, Z - 0.1},
-                  {CX - W, CY + H, Z - 0.1}, {CX + W, CY + H, Z - 0.1}, {CX, CY, Z + 50}, 2.0);
+    land_panel(mesh, picture, {CX - W, CY - H, Z}, {CX + W, CY - H, Z}, {CX + W, CY + H, Z},
+               {CX - W, CY + H, Z}, behind);
+    land_panel(mesh, wood, {CX + W, CY - H, Z - 0.1}, {CX - W, CY - H, Z - 0.1},
+               {CX - W, CY + H, Z - 0.1}, {CX + W, CY + H, Z - 0.1}, {CX, CY, Z + 50}, 2.0);
     // Frame beams and posts: boxes of bark-brown wood.
     auto beam = [&](Vec3 lo, Vec3 hi) {
         const Vec3 mid = (lo + hi) * 0.5;
@@ -118,4 +104,23 @@ Mesh land_billboard()
         beam({x, land_ground_height(x, Z) - 0.5, Z - 0.6}, {x + 0.6, CY + H + BEAM, Z - 0.2});
     mesh_weld(mesh, MESH_WELD_EXACT);
     return mesh;
+}
+
+void land_panel(Mesh& mesh, int material, Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, Vec3 away_from,
+                double tile, LandTexturePart part)
+{
+    const double lu = length(p1 - p0), lv = length(p3 - p0);
+    const int nu = lu > 4.5 ? 3 : 2, nv = lv > 3 ? 2 : 1;
+    const double ru = tile > 0 ? lu / tile : 1.0, rv = tile > 0 ? lv / tile : 1.0;
+    auto at = [&](double s, double t) { return mix(mix(p0, p1, s), mix(p3, p2, s), t); };
+    auto uv = [&](double s, double t) {
+        return TexturePoint{part.u0 + s * ru * part.du, part.v0 + (1 - t * rv) * part.dv};
+    };
+    for (int b = 0; b < nv; b++)
+        for (int a = 0; a < nu; a++) {
+            const double s0 = double(a) / nu, s1 = double(a + 1) / nu;
+            const double t0 = double(b) / nv, t1 = double(b + 1) / nv;
+            land_quad_facing(mesh, material, at(s0, t0), at(s1, t0), at(s1, t1), at(s0, t1),
+                             uv(s0, t0), uv(s1, t0), uv(s1, t1), uv(s0, t1), away_from);
+        }
 }

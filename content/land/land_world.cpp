@@ -50,6 +50,13 @@ std::vector<NamedMesh> land_objects()
     out.push_back({"to", land_lake()});
     LandGround ground = land_ground();
     mesh_append(ground.world, land_sky());
+    // Each bridge goes with the road it carries; the church stands in the south road's loop, the
+    // windmill by the north road. The roads are drawn all through the flight: nothing on them
+    // comes or goes while it is in view.
+    for (int i = 0; i < 2; i++) mesh_append(ground.road[land_bridges[i].road], land_bridge(i));
+    mesh_append(ground.road[1], land_church());
+    mesh_append(ground.road[0], land_windmill());
+    for (int i = 0; i < 2; i++) mesh_append(ground.road[i], land_roadside(i));
     for (Mesh* m : {&ground.road[0], &ground.road[1], &ground.world})
         mesh_weld(*m, MESH_WELD_EXACT);
     out.push_back({"ut1", ground.road[0]});

@@ -65,9 +65,17 @@ std::vector<double> tune_saw_harmonics(int count, double soft)
     return h;
 }
 
-XmEnvelopePoint env(int tick, int value)
+// Envelopes and fade-outs run in ticks: written here in milliseconds, so that they keep their
+// shape whatever the tempo.
+XmEnvelopePoint env(double ms, int value)
 {
-    return {uint16_t(tick), uint16_t(value)};
+    return {uint16_t(std::lround(ms / TUNE_TICK_MS)), uint16_t(value)};
+}
+
+// The fade-out that silences a released note in about `ms`.
+uint16_t tune_fadeout(double ms)
+{
+    return uint16_t(std::clamp(std::lround(32768.0 * TUNE_TICK_MS / ms), 1l, 0xfffl));
 }
 
 XmInstrument tune_looped(const char* name, std::vector<double> wave, double peak, int cycle_frames)
@@ -95,20 +103,32 @@ XmInstrument tune_one_shot(const char* name, const std::vector<double>& wave, do
     return ins;
 }
 
-XmInstrument tune_kick()
+// A drum of a sine whose pitch falls from low + drop Hz to low Hz, driven into saturation,
+// under an exponential decay and a short fade at its end.
+struct SineDrum {
+    double seconds, low_hz, drop_hz, drop_s, decay_s, fade_s, drive, rate;
+};
+
+std::vector<double> tune_sine_drum(const SineDrum& d)
 {
-    // A sine falling from about 160 Hz to 48 Hz: the click, then the boom.
-    const int frames = int(0.36 * DRUM_RATE);
+    const int frames = int(d.seconds * d.rate);
     std::vector<double> wave(static_cast<size_t>(frames));
     double phase = 0;
     for (int i = 0; i < frames; i++) {
-        const double t = i / DRUM_RATE;
-        const double freq = 48.0 + 112.0 * std::exp(-t / 0.035);
-        phase += TWO_PI * freq / DRUM_RATE;
-        const double amp = std::exp(-t / 0.16) * std::min(1.0, (0.36 - t) / 0.04);
-        wave[size_t(i)] = std::tanh(1.6 * std::sin(phase)) * amp;
+        const double t = i / d.rate;
+        const double freq = d.low_hz + d.drop_hz * std::exp(-t / d.drop_s);
+        phase += TWO_PI * freq / d.rate;
+        const double amp = std::exp(-t / d.decay_s) * std::min(1.0, (d.seconds - t) / d.fade_s);
+        wave[size_t(i)] = std::tanh(d.drive * std::sin(phase)) * amp;
     }
-    return tune_one_shot("kick", wave, 0.95, DRUM_RATE);
+    return wave;
+}
+
+XmInstrument tune_kick()
+{
+    // From about 160 Hz to 48 Hz: the click, then the boom.
+    const SineDrum kick = {0.36, 48.0, 112.0, 0.035, 0.16, 0.04, 1.6, DRUM_RATE};
+    return tune_one_shot("kick", tune_sine_drum(kick), 0.95, DRUM_RATE);
 }
 
 XmInstrument tune_clap()
@@ -163,7 +183,7 @@ XmInstrument tune_bass()
     for (int i = 0; i < 2 * frames; i++)
         twice[size_t(i)] = wave[size_t(i % frames)] + 0.6 * std::sin(TWO_PI * i / (2.0 * frames));
     XmInstrument ins = tune_looped("bass", twice, 0.9, frames);
-    ins.volume_envelope = {env(0, 64), env(5, 44), env(14, 26), env(40, 0)};
+    ins.volume_envelope = {env(0, 64), env(96, 44), env(270, 26), env(770, 0)};
     return ins;
 }
 
@@ -175,9 +195,9 @@ XmInstrument tune_pad()
         {126, 0.45, 0.3}, {127, 0.8, 1.9}, {128, 1.0, 0.0}, {129, 0.8, 4.1}, {130, 0.45, 2.7}};
     std::vector<double> wave = tune_additive_loop(frames, voices, tune_saw_harmonics(32, 9));
     XmInstrument ins = tune_looped("pad", wave, 0.9, frames / cycles);
-    ins.volume_envelope = {env(0, 0), env(14, 64), env(60, 52), env(90, 52)};
+    ins.volume_envelope = {env(0, 0), env(270, 64), env(1150, 52), env(1730, 52)};
     ins.volume_sustain = 2;
-    ins.fadeout = 0x180;
+    ins.fadeout = tune_fadeout(1640);
     return ins;
 }
 
@@ -191,13 +211,14 @@ XmInstrument tune_lead()
     std::vector<double> wave =
         tune_additive_loop(frames, {{64, 1.0, 0.0}, {65, 0.75, 1.3}}, harmonics);
     XmInstrument ins = tune_looped("lead", wave, 0.9, frames / cycles);
-    ins.volume_envelope = {env(0, 0), env(2, 64), env(24, 46), env(30, 46)};
+    ins.volume_envelope = {env(0, 0), env(38, 64), env(460, 46), env(580, 46)};
     ins.volume_sustain = 2;
-    ins.fadeout = 0x500;
+    ins.fadeout = tune_fadeout(490);
+    // A touch of vibrato, about 3 Hz, creeping in over the first 0.8 s of a note.
     ins.vibrato_type = 0;
-    ins.vibrato_sweep = 40;
+    ins.vibrato_sweep = uint8_t(std::lround(770 / TUNE_TICK_MS));
     ins.vibrato_depth = 3;
-    ins.vibrato_rate = 12;
+    ins.vibrato_rate = uint8_t(std::lround(3.0 * 256 * TUNE_TICK_MS / 1000));
     return ins;
 }
 
@@ -209,13 +230,14 @@ XmInstrument tune_arp()
     for (int n = 1; n <= 23; n += 2) harmonics[size_t(n - 1)] = 1.0 / n / (1.0 + n / 8.0);
     std::vector<double> wave = tune_additive_loop(frames, {{1, 1.0, 0}}, harmonics);
     XmInstrument ins = tune_looped("arp", wave, 0.9, frames);
-    ins.volume_envelope = {env(0, 64), env(6, 30), env(24, 8), env(40, 0)};
+    ins.volume_envelope = {env(0, 64), env(115, 30), env(460, 8), env(770, 0)};
     return ins;
 }
 
 XmInstrument tune_riser()
 {
-    // A second of looped noise; the envelope swells it and portamento lifts it.
+    // A second of looped noise, held until released; the patterns swell it with the volume
+    // column and lift or drop it with portamento.
     std::vector<double> wave = tune_hat_wave(1.0, 1e9, 0xbeef01u, CYMBAL_RATE);
     XmInstrument ins;
     ins.name = ins.sample.name = "riser";
@@ -223,8 +245,29 @@ XmInstrument tune_riser()
     ins.sample.loop = XM_LOOP_FORWARD;
     ins.sample.loop_length = uint32_t(wave.size());
     xm_tune_sample(ins.sample, CYMBAL_RATE);
-    ins.volume_envelope = {env(0, 0), env(200, 18), env(380, 64), env(384, 0)};
+    ins.volume_envelope = {env(0, 64), env(100, 64)};
+    ins.volume_sustain = 1;
+    ins.fadeout = tune_fadeout(120);
     return ins;
+}
+
+XmInstrument tune_swell()
+{
+    // The crash's wash played backwards over one bar, ending on its attack.
+    std::vector<double> wave =
+        tune_hat_wave(TUNE_BAR * TUNE_ROW_MS / 1000, 0.7, 0x5e11u, CYMBAL_RATE);
+    std::reverse(wave.begin(), wave.end());
+    const size_t tail = size_t(0.004 * CYMBAL_RATE); // no click at the cut
+    for (size_t i = 0; i < tail; i++) wave[wave.size() - 1 - i] *= double(i) / double(tail);
+    return tune_one_shot("swell", wave, 0.8, CYMBAL_RATE);
+}
+
+XmInstrument tune_boom()
+{
+    // A kick whose sine keeps falling, from 130 Hz to 36 Hz, under a slow decay; nothing in it
+    // needs the drums' full rate.
+    const SineDrum boom = {1.8, 36.0, 94.0, 0.09, 0.55, 0.2, 2.0, 11025};
+    return tune_one_shot("boom", tune_sine_drum(boom), 0.95, boom.rate);
 }
 
 } // namespace
@@ -245,5 +288,7 @@ std::vector<XmInstrument> tune_instruments()
     list.push_back(
         tune_one_shot("crash", tune_hat_wave(2.2, 0.7, 0xc4a5u, CYMBAL_RATE), 0.85, CYMBAL_RATE));
     list.push_back(tune_riser());
+    list.push_back(tune_swell());
+    list.push_back(tune_boom());
     return list;
 }

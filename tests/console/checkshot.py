@@ -5,6 +5,8 @@
       screen is WxH; outside the rectangle the screen shows index 0
   checkshot.py SHOT console
       the console's own colours are back: bright yellow and grey text in the top line
+  checkshot.py SHOT text
+      a text console in its own colours: mostly black, with characters in its grey
   checkshot.py SHOT size WxH
       the screen has that size
   checkshot.py SHOT lit
@@ -86,6 +88,12 @@ def main():
         for name, want in (('yellow', (255, 255, 85)), ('grey', (170, 170, 170))):
             if not any(near(p, want, 16) for p in top_line):
                 bad.append('no %s text %s in the top line' % (name, want))
+    elif what == 'text':
+        samples = [px(x, y) for y in range(0, h, 2) for x in range(0, w, 2)]
+        if sum(1 for p in samples if near(p, (170, 170, 170), 2)) < 50:
+            bad.append('no text in the console\'s grey')
+        if sum(1 for p in samples if p == (0, 0, 0)) * 10 < len(samples) * 9:
+            bad.append('less than 90% black: not a text screen')
     elif what == 'size':
         if sys.argv[3] != '%dx%d' % (w, h):
             bad.append('screen %dx%d, want %s' % (w, h, sys.argv[3]))

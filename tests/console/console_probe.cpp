@@ -4,7 +4,7 @@
 // closes and prints "probe: done". checkshot.py knows the picture: blocks of 20x20 frame pixels,
 // block (bx, by) in palette entry bx + 16 by, whose colour is probe_colour below. Entries 0-15
 // are used too: the console loads its own colours there when it comes back.
-#include "display/display.h"
+#include "platform/display.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -20,6 +20,13 @@ lit() {
 shows() { grep -qF -- "$2" "$out/$1" || fail "$1 lacks '$2'"; }
 status() { [ "$(cat "$out/exit" 2>/dev/null)" = "$1" ] || fail "exit status $(cat "$out/exit" 2>/dev/null), want $1"; }
 run() { "$here/qemu_run.sh" -k "$kdir" "$@"; }
+# After Ctrl-Z at 2.5 s: the shell's text at 3.5 s, tty2 reached at 4.8 s.
+stopped_and_back() {
+    check 3.5 text
+    shows text-3.5.txt "Stopped"
+    grep -q '^VANTOR TEXT 4.8 .*active=tty2' "$out/channel.log" || fail "tty2 not active at 4.8 s"
+    check 4.8 text
+}
 answers() { printf '%s\n' "$@" > "$work/$case.answers"; echo "$work/$case.answers"; }
 
 [ -f "$kdir/vmlinuz" ] || { echo "no kernel in $kdir: run scripts/deps.sh test"; exit 1; }
@@ -27,7 +34,7 @@ case $case in
 fb_not_console | svga_not_console)
     # Started with its output in a file, or from a terminal window: no console to take.
     want=249 message="ERROR: Not a console device!"
-    [ "$case" = svga_not_console ] && want=0 message="ERROR: Can't init vga"
+    [ "$case" = svga_not_console ] && want=255 message="ERROR: Can't init vga"
     mkdir -p "$out"
     printf '0\n' | "$prog" > "$out/file.txt" 2>&1
     echo $? > "$out/exit"
@@ -80,6 +87,32 @@ fb_show_sigterm | fb_show_sigsegv)
     lit 2.5 4 6
     check end console
     shows screen.txt "Choose a display mode:"
+    ;;
+fb_ctrl_z)
+    # Ctrl-Z mid-show in a shell on tty1: the text console in its colours with the shell's
+    # prompt, Alt+F2 and back while stopped, then fg: the picture returns in its colours.
+    run -j "$out" "$prog" "$(answers 1 9)" 2 2.5:key:ctrl-z 3.5 4:key:alt-f2 4.8 \
+        5.2:key:alt-f1 6:key:f 6:key:g 6:key:ret 8
+    status 0
+    check 2 probe 640x480 160 120 320 240
+    stopped_and_back
+    check 8 probe 640x480 160 120 320 240
+    check end console
+    shows screen.txt "probe: done"
+    ;;
+svga_ctrl_z)
+    # The same through the stand-in in a mode of its own: the console is back at its size while
+    # stopped, and fg brings the mode back. Then killed on tty2 by SIGPIPE: the console, left
+    # alone while away, has its own size and colours when the user returns.
+    run -j -d cirrusfb "$out" "$prog" "$(answers 2 12)" 2 2.5:key:ctrl-z 3.5 4:key:alt-f2 4.8 \
+        5.2:key:alt-f1 6:key:f 6:key:g 6:key:ret 8 8.5:key:alt-f2 9.5:kill:PIPE
+    status 141
+    check 2 probe 320x240 0 0 320 240
+    stopped_and_back
+    check 3.5 size 640x480
+    check 8 probe 320x240 0 0 320 240
+    check end console
+    check end size 640x480
     ;;
 svga_vesa_menu)
     # vesafb cannot switch modes: the menu offers what fits on 640x480, shown centred.

@@ -16,15 +16,17 @@
 #   -r MODE    cirrusfb: start mode, e.g. 640x480-8@60
 #   -D DIR     copy DIR's contents into the program's working folder
 #   -T SECS    time limit for the program (default 40), then SIGKILL (status 137)
+#   -j         the program runs as the foreground job of an interactive shell on tty1, so that
+#              Ctrl-Z stops it and fg (typed as keys f, g, ret) goes on
 # Exit status: the program's own, or 125 when the harness failed.
 set -uo pipefail
 export LC_ALL=C
 here=$(cd "$(dirname "$0")" && pwd)
-kdir= driver=vesa vga=0x301 video= data= limit=40
-while getopts k:d:v:r:D:T: opt; do
+kdir= driver=vesa vga=0x301 video= data= limit=40 job=0
+while getopts k:d:v:r:D:T:j opt; do
     case $opt in
     k) kdir=$OPTARG ;; d) driver=$OPTARG ;; v) vga=$OPTARG ;; r) video=$OPTARG ;;
-    D) data=$OPTARG ;; T) limit=$OPTARG ;; *) exit 125 ;;
+    D) data=$OPTARG ;; T) limit=$OPTARG ;; j) job=1 ;; *) exit 125 ;;
     esac
 done
 shift $((OPTIND - 1))
@@ -58,7 +60,15 @@ cp "$prog" "$root/prog/$name" && cp "$answers" "$root/prog/answers" || die "cann
 if ldd "$prog" >/dev/null 2>&1; then
     for lib in $(ldd "$prog" | grep -o '/[^ ]*'); do cp -L --parents "$lib" "$root/" || die "cannot copy $lib"; done
 fi
-printf 'echo $$ > /tmp/pid\nexec ./%s < answers > /dev/tty1 2>&1\n' "$name" > "$root/prog/run"
+if [ "$job" = 1 ]; then
+    # The job's shell stays to write the status; the program keeps the id in /tmp/pid.
+    cat > "$root/prog/run" <<EOF
+sh -c 'echo \$\$ > /tmp/pid; exec ./$name < answers > /dev/tty1 2>&1'
+echo \$? > /tmp/rc.new && mv /tmp/rc.new /tmp/rc
+EOF
+else
+    printf 'echo $$ > /tmp/pid\nexec ./%s < answers > /dev/tty1 2>&1\n' "$name" > "$root/prog/run"
+fi
 (cd "$root" && find . | cpio -o -H newc --quiet) > "$out/initrd.cpio" || die "cpio failed"
 rm -rf "$root"
 
@@ -68,7 +78,7 @@ now() { echo $((($(date +%s%N) - t0) / 1000000)); }
 # shellcheck disable=SC2086
 qemu-system-x86_64 -accel tcg -machine pc -m 384 -smp 1 -nodefaults -no-user-config -no-reboot \
     $dev -display none -kernel "$kernel" -initrd "$out/initrd.cpio" \
-    -append "console=ttyS0 panic=-1 $cmd vt.limit=$limit vt.mod=$mods" \
+    -append "console=ttyS0 panic=-1 $cmd vt.limit=$limit vt.mod=$mods vt.job=$job" \
     -serial "file:$out/console.log" -serial "file:$out/channel.log" -serial "pipe:$out/req" \
     -chardev "pipe,id=qmp,path=$out/qmp" -mon chardev=qmp,mode=control > "$out/qemu.log" 2>&1 &
 qpid=$!

@@ -1,6 +1,9 @@
-// The show's tune: a module both players take, long enough for the show, ending by itself.
+// The show's tune: a module both players take, arranged to the show's timeline, ending by
+// itself with the show.
 #include "content/music/tune.h"
+#include "xm_timing.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -17,16 +20,40 @@ TEST(Tune, IsAValidModuleThatEndsOnItsOwn)
     // No jumps, no breaks: with loop and wrap off, every player stops after the last row.
     EXPECT_EQ(xm_check(tune()), "");
     EXPECT_GE(tune().channels, 8);
-    EXPECT_LE(tune().channels, 12);
-    EXPECT_GE(tune().bpm, 125);
-    EXPECT_LE(tune().bpm, 140);
+    EXPECT_LE(tune().channels, 16);
+    // Four rows a beat, at a dance tempo.
+    const double beats_a_minute = 60000.0 / (4 * tune().speed * 2500.0 / tune().bpm);
+    EXPECT_GE(beats_a_minute, 110);
+    EXPECT_LE(beats_a_minute, 140);
 }
 
-TEST(Tune, OutlastsTheShow)
+// Scenes of other lengths than the show's, as an edit of the timeline would make them: each
+// still begins a pattern within a row, and the song ends within a bar before the show.
+TEST(Tune, FollowsScenesOfAnyLength)
 {
-    const double seconds = xm_duration_seconds(tune());
-    EXPECT_GE(seconds, 175.0);
-    EXPECT_LE(seconds, 185.0);
+    uint32_t seed = 12345;
+    for (int variant = 0; variant < 12; variant++) {
+        TuneSceneStarts starts{};
+        for (int s = 0; s < TIMELINE_SCENE_COUNT; s++) {
+            seed = seed * 1664525u + 1013904223u;
+            const int32_t length = timeline_scene_start_ms(s + 1) - timeline_scene_start_ms(s);
+            const double scale = 0.3 + 1.4 * (seed >> 8) / double(1 << 24);
+            starts[size_t(s + 1)] = starts[size_t(s)] + int32_t(length * scale);
+        }
+        const XmModule m = tune_module_for(starts);
+        ASSERT_EQ(xm_check(m), "") << variant;
+        XmTiming t;
+        ASSERT_EQ(xm_timing_read(xm_encode(m), &t), "") << variant;
+        for (int s = 0; s < TIMELINE_SCENE_COUNT; s++) {
+            double nearest = 1e9;
+            for (const XmOrderTime& o : t.orders)
+                nearest = std::min(nearest, std::abs(o.start_ms - starts[size_t(s)]));
+            EXPECT_LE(nearest, t.last_row_ms) << "variant " << variant << ", scene " << s;
+        }
+        const double end = starts[TIMELINE_SCENE_COUNT];
+        EXPECT_LE(t.end_ms, end + t.last_row_ms) << variant;
+        EXPECT_GE(t.end_ms, end - 16 * t.last_row_ms) << variant;
+    }
 }
 
 TEST(Tune, UsesEveryInstrumentItCarries)

@@ -1,13 +1,16 @@
 // The framebuffer back-end on the fake device: where the frame lands for each layout, line
 // padding and panning, the bounds of the mapping, colours, console switching, giving the
 // console back, and the set-up failures with their messages and statuses.
-#include "display/display.h"
-#include "display/fb_device_fake.h"
-#include "driver/signals.h"
+#include "display/fb/fb_device_fake.h"
+#include "platform/display.h"
+#include "platform/signals.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/kd.h>
 #include <linux/vt.h>
+#include <sys/mman.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -230,28 +233,159 @@ TEST_F(Fb, SwitchingAwayStopsDrawingAndTheColoursComeBack)
     EXPECT_EQ(fb_fake_count(FBIOPUTCMAP), puts + 1) << "colours put again at every present";
 }
 
+// The signals whose default action ends a process, found by trying each on a plain child;
+// the ones the C library keeps for itself cannot be handled and are left out.
+std::vector<int> ending_signals()
+{
+    std::vector<int> found;
+    for (int s = 1; s <= SIGRTMAX; s++) {
+        struct sigaction a;
+        if (s == SIGKILL || sigaction(s, nullptr, &a) != 0) continue;
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setpgid(0, 0); // not orphaned: a stop signal really stops
+            std::signal(s, SIG_DFL);
+            raise(s);
+            std::_Exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, WUNTRACED);
+        if (WIFSTOPPED(status)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        } else if (WIFSIGNALED(status)) {
+            found.push_back(s);
+        }
+    }
+    return found;
+}
+
+// Opens the display on a console whose colours are all 0x1234 and logs what reaches it.
+void open_logged(bool driver_handlers)
+{
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+    if (driver_handlers) demo_signals_install();
+    fb_fake_reset(320, 240, 8);
+    for (int i = 0; i < 256; i++) fb_fake().colours.red[i] = 0x1234;
+    answer(1);
+    display_open(0, nullptr, "t", 320, 240);
+    fb_fake().log = true;
+}
+
+constexpr const char* GIVEN_BACK =
+    "fake FBIOPUTCMAP 4660.*fake KDSETMODE 0.*fake VT_SETMODE 0.*\\[\\?0c";
+
 // Every signal that ends the program gives the console back before the process goes: the
 // driver's handlers too, when a second signal does not wait for the next frame.
 TEST(FbSignals, ConsoleIsGivenBackBeforeTheProcessEnds)
 {
-    const char* restored = "fake FBIOPUTCMAP 4660.*fake KDSETMODE 0.*fake VT_SETMODE 0.*\\[\\?0c";
     auto run = [](int signo, bool driver_handlers, int times) {
-        dup2(STDERR_FILENO, STDOUT_FILENO);
-        if (driver_handlers) demo_signals_install();
-        fb_fake_reset(320, 240, 8);
-        for (int i = 0; i < 256; i++) fb_fake().colours.red[i] = 0x1234;
-        answer(1);
-        display_open(0, nullptr, "t", 320, 240);
-        fb_fake().log = true;
+        open_logged(driver_handlers);
         for (int i = 0; i < times; i++) raise(signo);
         if (driver_handlers) demo_signals_check();
         std::_Exit(3);
     };
-    for (int s : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT, SIGTERM, SIGINT, SIGHUP})
-        EXPECT_EXIT(run(s, false, 1), ::testing::KilledBySignal(s), restored) << strsignal(s);
-    EXPECT_EXIT(run(SIGTERM, true, 1), ::testing::KilledBySignal(SIGTERM), restored);
-    EXPECT_EXIT(run(SIGINT, true, 2), ::testing::KilledBySignal(SIGINT), restored);
-    EXPECT_EXIT(run(SIGSEGV, true, 1), ::testing::KilledBySignal(SIGSEGV), restored);
+    const std::vector<int> signals = ending_signals();
+    EXPECT_GE(signals.size(), 40u); // the classic ones and the real-time signals
+    for (int s : signals) {
+        if (s == SIGUSR1 || s == SIGUSR2) continue; // the console's own: switching
+        EXPECT_EXIT(run(s, false, 1), ::testing::KilledBySignal(s), GIVEN_BACK) << strsignal(s);
+    }
+    EXPECT_EXIT(run(SIGTERM, true, 1), ::testing::KilledBySignal(SIGTERM), GIVEN_BACK);
+    EXPECT_EXIT(run(SIGINT, true, 2), ::testing::KilledBySignal(SIGINT), GIVEN_BACK);
+    EXPECT_EXIT(run(SIGSEGV, true, 1), ::testing::KilledBySignal(SIGSEGV), GIVEN_BACK);
+}
+
+// What the shell ignored for us (nohup, a background job) stays ignored, and the console stays
+// taken; a real fault still gives it back, whatever was ignored.
+TEST(FbSignals, SignalsIgnoredAtStartStayIgnored)
+{
+    auto run = [](bool fault) {
+        for (int s : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTSTP, SIGSEGV}) std::signal(s, SIG_IGN);
+        open_logged(true);
+        for (int s : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGTSTP}) raise(s);
+        if (fork() == 0) { // SIGSEGV sent by another process is a signal like any other
+            kill(getppid(), SIGSEGV);
+            std::_Exit(0);
+        }
+        wait(nullptr);
+        demo_signals_check();
+        if (fault) { // a write to a read-only page: the kernel's own SIGSEGV
+            void* page = mmap(nullptr, 4096, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            *static_cast<volatile char*>(page) = 1;
+        }
+        std::fprintf(stderr, "still here, text mode %d\n", fb_fake_count(KDSETMODE) - 1);
+        std::_Exit(3);
+    };
+    EXPECT_EXIT(run(false), ::testing::ExitedWithCode(3), "still here, text mode 0");
+    EXPECT_EXIT(run(true), ::testing::KilledBySignal(SIGSEGV), GIVEN_BACK);
+}
+
+// Ctrl-Z gives the console back before the program stops (its colours, text mode, automatic
+// switching so that Alt+Fn works, the cursor); fg takes it again, and the next frame comes in
+// the program's colours. Stopped while another console is on the screen, the program gives back
+// neither colours nor anything else of the device's, and continued there it draws nothing until
+// its console returns.
+TEST(FbSignals, StopGivesTheConsoleBackAndContinueTakesItAgain)
+{
+    for (int signo : {SIGTSTP, SIGTTIN, SIGTTOU}) {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setpgid(0, 0); // not orphaned: the stop really stops
+            dup2(fds[1], STDERR_FILENO);
+            open_logged(false);
+            Frame frame;
+            display_set_palette(grey().data());
+            raise(signo);
+            std::fprintf(stderr, "continued\n");
+            display_present(&frame.image);
+            bool ok = fb_fake_pixel(10, 10) == frame.at(10, 10);
+            raise(SIGUSR1); // away to tty2
+            display_present(&frame.image);
+            fb_fake().active_vt = 2;
+            raise(signo);
+            std::fprintf(stderr, "continued\n");
+            fb_fake().memory[0] = 42;
+            display_present(&frame.image);
+            ok = ok && fb_fake().memory[0] == 42;
+            fb_fake().active_vt = 1;
+            raise(SIGUSR2); // back
+            display_present(&frame.image);
+            std::_Exit(ok && fb_fake_pixel(10, 10) == frame.at(10, 10) ? 0 : 1);
+        }
+        close(fds[1]);
+        std::string log;
+        auto take = [&] {
+            char buffer[4096];
+            ssize_t n;
+            while ((n = read(fds[0], buffer, sizeof buffer)) > 0) log.append(buffer, size_t(n));
+        };
+        fcntl(fds[0], F_SETFL, O_NONBLOCK);
+        int status = 0;
+        for (int stop = 0; stop < 2; stop++) {
+            ASSERT_EQ(waitpid(pid, &status, WUNTRACED), pid);
+            ASSERT_TRUE(WIFSTOPPED(status) && WSTOPSIG(status) == signo) << strsignal(signo);
+            take();
+            log += "|stopped|\n";
+            kill(pid, SIGCONT);
+        }
+        waitpid(pid, &status, 0);
+        fcntl(fds[0], F_SETFL, 0);
+        take();
+        close(fds[0]);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;
+        const std::string given_back = "fake KDSETMODE 0\nfake VT_SETMODE 0\n\033[?0c\n",
+                          taken = "|stopped|\nfake VT_SETMODE 1\nfake KDSETMODE 1\n\033[?1c\n"
+                                  "continued\n";
+        EXPECT_NE(
+            log.find("fake FBIOPUTCMAP 4660\n" + given_back + taken + "fake FBIOPUTCMAP 65280\n"),
+            std::string::npos)
+            << strsignal(signo) << ": " << log;
+        EXPECT_NE(log.find("fake VT_RELDISP 1\n" + given_back + taken), std::string::npos)
+            << strsignal(signo) << " while away: " << log;
+    }
 }
 
 struct Failure {
@@ -305,6 +439,13 @@ INSTANTIATE_TEST_SUITE_P(
                 250,
                 "TRUE\xA0"
                 "COLOR \\(16 & 32 bit\\) or\n       PSEUDO COLOR \\(8 bit\\)"},
+        // 2 bytes by the count's eighth, but its pixels are not 2 bytes wide.
+        Failure{"18 bits",
+                [] {
+                    fb_fake().var.bits_per_pixel = 18;
+                    fb_fake().fix.visual = FB_VISUAL_TRUECOLOR;
+                },
+                250, "PSEUDO COLOR \\(8 bit\\) displays!"},
         Failure{"8-bit true colour", [] { fb_fake().fix.visual = FB_VISUAL_TRUECOLOR; }, 250,
                 "ERROR - \\(|true color with 640 X 480"}));
 

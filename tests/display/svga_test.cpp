@@ -2,18 +2,35 @@
 // what the device offers, real mode switches and centred modes, the 6-bit palette, console
 // switching, giving the console back, and the failures. The stand-in keeps its state for the
 // life of a process, as SVGAlib does, so every case runs in a child process of its own.
-#include "display/display.h"
-#include "display/fb_device_fake.h"
+#include "display/fb/fb_device_fake.h"
+#include "platform/display.h"
+#include "platform/exit.h"
 
 #include <gtest/gtest.h>
+#include <linux/fb.h>
 #include <linux/vt.h>
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <string>
 #include <vector>
+
+// Large allocations (a screen's worth) left before they are refused; -1: no limit. The test
+// program is linked with malloc wrapped.
+static int large_mallocs_left = -1;
+
+extern "C" void* __real_malloc(size_t size);
+extern "C" void* __wrap_malloc(size_t size)
+{
+    if (size >= 65536 && large_mallocs_left >= 0) {
+        if (large_mallocs_left == 0) return nullptr;
+        large_mallocs_left--;
+    }
+    return __real_malloc(size);
+}
 
 namespace {
 
@@ -157,6 +174,41 @@ TEST(Svga, SwitchingAwayIsGrantedAtOnceAndTheColoursComeBack)
     EXPECT_EQ(status, 0);
 }
 
+// The stand-in grants a switch away inside its handler. A switch that lands between its look at
+// the console and its colour request must not get our colours onto the console switched to;
+// once away, giving back leaves that console's mode and colours alone (its own come back to
+// ours with the kernel when the user returns); and the handler leaves errno as it found it.
+TEST(Svga, NothingOfOursReachesAConsoleSwitchedTo)
+{
+    const int status = in_child([] {
+        fb_fake_reset(640, 480, 8, 0, 1 << 20);
+        fb_fake().modes = {{320, 240}};
+        open_with(2);
+        std::vector<uint8_t> palette(768, 200);
+
+        fb_fake().failing_request = VT_RELDISP;
+        errno = ENOTTY;
+        raise(SIGUSR1);
+        EXPECT_EQ(errno, ENOTTY) << "the release handler changed errno";
+        fb_fake().failing_request = 0;
+        raise(SIGUSR2);
+        fb_fake().requests.clear();
+
+        fb_fake().signal_before_request = FBIOPUTCMAP;
+        fb_fake().signal_before = SIGUSR1;
+        display_set_palette(palette.data());
+        display_close();
+        bool away = false;
+        for (const FbFakeRequest& r : fb_fake().requests) {
+            away = away || (r.request == VT_RELDISP && r.value == 1);
+            EXPECT_FALSE(away && (r.request == FBIOPUTCMAP || r.request == FBIOPUT_VSCREENINFO))
+                << "request " << std::hex << r.request << " after the switch away";
+        }
+        EXPECT_TRUE(away);
+    });
+    EXPECT_EQ(status, 0);
+}
+
 TEST(Svga, FatalSignalGivesBackModeColoursAndSwitching)
 {
     auto run = [] {
@@ -173,6 +225,26 @@ TEST(Svga, FatalSignalGivesBackModeColoursAndSwitching)
                 "VT_SETMODE 0.*\\[\\?0c");
 }
 
+TEST(Svga, BuffersAreMadeWhenTheDisplayOpensAndTheirFailureEndsThere)
+{
+    // The off-screen context (first) or the scaled frame (second) not to be had: a message, and
+    // the console is given back.
+    auto run = [](int large_mallocs) {
+        dup2(STDERR_FILENO, STDOUT_FILENO);
+        fb_fake_reset(640, 480, 8, 0, 1 << 20);
+        fb_fake().modes = {{640, 480}};
+        fb_fake().log = true;
+        answer("5\n");
+        large_mallocs_left = large_mallocs;
+        display_open(0, nullptr, "t", 320, 240);
+        std::_Exit(7);
+    };
+    for (int allowed : {0, 1})
+        EXPECT_EXIT(run(allowed), ::testing::ExitedWithCode(DEMO_EXIT_FAILURE),
+                    "Cann't allocate image!\n(.|\n)*fake KDSETMODE 0")
+            << allowed << " large allocations allowed";
+}
+
 TEST(Svga, FailuresEndWithTheirMessageAndStatus)
 {
     auto run = [](int width, bool console) {
@@ -183,7 +255,7 @@ TEST(Svga, FailuresEndWithTheirMessageAndStatus)
         display_open(0, nullptr, "t", 320, 240);
         std::_Exit(7);
     };
-    EXPECT_EXIT(run(640, false), ::testing::ExitedWithCode(0), "^ERROR: Can't init vga\n$");
+    EXPECT_EXIT(run(640, false), ::testing::ExitedWithCode(255), "^ERROR: Can't init vga\n$");
     EXPECT_EXIT(run(100, true), ::testing::ExitedWithCode(255),
                 "ERROR: Not valid vga mode avaible!$");
 }

@@ -1,4 +1,4 @@
-#include "display/display.h"
+#include "platform/display.h"
 
 #include <gtest/gtest.h>
 

@@ -10,10 +10,10 @@
 //                  window and then checks the picture at its new place
 //   --scale N, --fullscreen  the back-end's options: a resizable window, the picture centred
 //                  at the largest scale that fits and black around it
-#include "display/display.h"
-#include "display/x11_pixels.h"
-#include "display/x11_scale.h"
+#include "display/pixels.h"
+#include "display/x11/x11_scale.h"
 #include "gfx2d/palette.h"
+#include "platform/display.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -107,7 +107,7 @@ static bool probe_pixel_matches(const Probe& p, unsigned long pixel, uint8_t ind
     if (v->c_class == PseudoColor) return pixel == index;
     const unsigned long masks[3] = {v->red_mask, v->green_mask, v->blue_mask};
     for (int c = 0; c < 3; c++) {
-        const X11Channel ch = x11_channel_from_mask(masks[c]);
+        const PixelChannel ch = pixels_channel_from_mask(masks[c]);
         const unsigned long value = (pixel & masks[c]) >> ch.shift;
         const unsigned long top = ch.bits >= 8 ? value >> (ch.bits - 8) : value;
         const unsigned expected = ch.bits >= 8 ? rgb[c] : rgb[c] >> (8 - ch.bits);

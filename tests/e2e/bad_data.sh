@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # A broken data tree: every picture, texture and object of the show in turn is missing, empty,
 # cut in half or replaced by garbage (the four taken in rotation), and textures that are not
-# square. Each run of the headless
-# show must end through the fatal-error path: status 0 and a message that names the file,
-# never a crash or a hang.
+# square. Each run of the headless show must end through the fatal-error path: status 1 and
+# a message that names the file, never a crash, a hang or a status that says the show ran to
+# its end.
 #
 # usage: bad_data.sh CAPTURE SHOW-DIR
 set -euo pipefail
@@ -20,12 +20,12 @@ mapfile -t files < <(cd "$work" && find grafika 3d -type f | sort)
 [ ${#files[@]} -gt 0 ] || { echo "bad data: no files in $show"; exit 1; }
 
 failures=0 n=0
-# One headless run on the broken tree: it must end with status 0 and print MESSAGE; then FILE,
+# One headless run on the broken tree: it must end with status 1 and print MESSAGE; then FILE,
 # saved before it was broken, is put back.
 expect_refusal() { # FILE HOW MESSAGE
     local status=0
     timeout 60 "$capture" --data "$work" >"$work/out" 2>&1 || status=$?
-    if [ "$status" -ne 0 ] || ! grep -qF "$3" "$work/out"; then
+    if [ "$status" -ne 1 ] || ! grep -qF "$3" "$work/out"; then
         echo "bad data: $1 $2: status $status, output: $(tail -c 300 "$work/out")"
         failures=$((failures + 1))
     fi

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The frame log and its figures: scripts/frame_stats.py on a log of known figures, on a broken
 # log, and on the log of a short real run of the program under a private X server, stopped by
-# SIGTERM during the first picture.
+# SIGTERM during the first picture. The real run is started outside its data tree with relative
+# names for the log and for the music's WAV file: both land where it was started.
 # usage: frame_log_check.sh PROGRAM SHOW-DIR
 set -euo pipefail
 program=$(realpath "$1")
@@ -59,11 +60,13 @@ set -e
     fail "a broken log gave $status: $message"
 
 # A real run: the log fills while the first picture fades in; SIGTERM ends it cleanly.
-ln -s "$show"/* .
+mkdir tree start
+ln -s "$show"/* tree/
+cd start
 start_xvfb
 wav=$(driver_number "Wav disk writer" "$program")
 printf '4\n%s\n44100\n2\n' "$wav" >answers
-VANTOR_FRAME_LOG=$work/run.log "$program" <answers >out.txt 2>&1 &
+VANTOR_FRAME_LOG=run.log "$program" --data ../tree <answers >out.txt 2>&1 &
 parent=$!
 for _ in $(seq 200); do
     [ "$(grep -c '^frame title-picture ' run.log 2>/dev/null)" -ge 10 ] && break
@@ -73,6 +76,8 @@ done
 kill -TERM "$parent"
 wait "$parent" || true
 parent=
+[ -f ../tree/run.log ] || [ -f ../tree/music.wav ] && fail "output written into the data tree"
+wav_seconds music.wav >/dev/null
 grep -q '^peak parent [0-9][0-9]*$' run.log || fail "no peak of the parent in the log"
 python3 "$stats" --json run.log | python3 -c '
 import json, sys

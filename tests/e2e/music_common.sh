@@ -3,6 +3,11 @@
 fail() { echo "FAIL: $*" >&2; exit 1; }
 between() { awk -v v="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(v >= lo && v <= hi) }'; }
 
+# A command prefix: SIGINT and SIGQUIT at their defaults, as a terminal starts a command. A
+# script's background job starts with both ignored, and the programs keep what was ignored at
+# their start. (An array, not a function: "$!" stays the program's own id.)
+FROM_TERMINAL=(env --default-signal=INT,QUIT)
+
 # driver_number TEXT COMMAND...: the number of the driver whose line in the program's
 # printed list contains TEXT. The program gets only the output-mode answer, prints the list
 # and ends at the end of its input.
@@ -28,14 +33,21 @@ wav_seconds() {
     awk -v d="$data" -v r="$byte_rate" 'BEGIN { printf "%.2f\n", d / r }'
 }
 
-# The music child of a process: its only child once the driver probe is over.
-music_child_of() { pgrep -P "$1" | head -n 1 || true; }
-
 # True while the process exists and is not a zombie.
 alive() {
     local state
     state=$(ps -o stat= -p "$1" 2>/dev/null) || return 1
     [ -n "$state" ] && [ "${state:0:1}" != Z ]
+}
+
+# The music child of a process: its only living child once the driver probe is over. (A
+# process substitution feeding the answers leaves a zombie child behind.)
+music_child_of() {
+    local p
+    for p in $(pgrep -P "$1"); do
+        alive "$p" && echo "$p" && return
+    done
+    true
 }
 
 # Starts a private Xvfb; sets DISPLAY and xvfb_pid.

@@ -1,10 +1,9 @@
 // music_host MODULE SECONDS: the demo's parent without a display. It asks the sound
 // questions, starts the music child, then runs frames on the real clock for SECONDS and
 // shuts down as the show does; signals take the same path as in the programs.
-#include "driver/clock.h"
-#include "driver/demo.h"
-#include "driver/music.h"
-#include "driver/signals.h"
+#include "platform/clock.h"
+#include "platform/music.h"
+#include "platform/signals.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The real program with the music on MikMod's WAV writer, under a private X server:
 # a whole run leaves a music.wav whose header matches its data and which is as long as the
-# music played; SIGTERM during the music ends the program with status 143 and stops the
-# child; no music process is left in either case.
-# Usage: music_show.sh PROGRAM SHOW_DIR
+# music played (the song, when the show ran past its end); SIGTERM during the music ends the
+# program with status 143 and stops the child; no music process is left in either case.
+# Usage: music_show.sh PROGRAM SHOW_DIR XM_TIMING
 set -euo pipefail
 program=$(realpath "$1")
 show=$(realpath "$2")
+song=$("$3" "$show/music/vantor6.xm" | awk '$1 == "end" { print $2 / 1000 }')
 . "$(dirname "$0")/music_common.sh"
 work=$(mktemp -d)
 xvfb_pid=
@@ -58,11 +59,13 @@ grep -q "Using Disk writer (wav) for 16 bit normal stereo sound at 44100 Hz" out
 seconds=$(wav_seconds music.wav)
 if [ -n "$child_start" ]; then
     played=$(awk -v a="$child_start" -v b="$end" 'BEGIN { printf "%.2f\n", b - a }')
+    # The song ends with the show: a show that runs late, on a busy machine, hears all of it.
+    heard=$(awk -v p="$played" -v s="$song" 'BEGIN { print p < s ? p : s }')
     # Whole 32768-byte blocks (0.19 s), written as soon as the previous one has had its time.
-    between "$seconds" "$(awk -v p="$played" 'BEGIN { print p - 0.6 }')" \
-        "$(awk -v p="$played" 'BEGIN { print p + 0.6 }')" ||
-        fail "music.wav holds $seconds s, the music played $played s"
-    echo "whole run: music played $played s, music.wav holds $seconds s"
+    between "$seconds" "$(awk -v p="$heard" 'BEGIN { print p - 0.6 }')" \
+        "$(awk -v p="$heard" 'BEGIN { print p + 0.6 }')" ||
+        fail "music.wav holds $seconds s, the music played $played s of a $song s song"
+    echo "whole run: music played $played s of a $song s song, music.wav holds $seconds s"
 else
     echo "whole run: the show ended at once, music.wav holds $seconds s"
 fi

@@ -16,7 +16,7 @@ wav=$(driver_number "Wav disk writer" "$host" "$module" 1)
 for sig in TERM HUP INT KILL; do
     rm -f music.wav out.txt
     # INT from a terminal reaches the whole process group: send it to both, like Ctrl-C.
-    setsid "$host" "$module" 30 >out.txt 2>&1 < <(printf '4\n%s\n44100\n' "$wav") &
+    "${FROM_TERMINAL[@]}" setsid "$host" "$module" 30 >out.txt 2>&1 < <(printf '4\n%s\n44100\n' "$wav") &
     parent=$!
     child=
     for _ in $(seq 100); do

@@ -83,15 +83,15 @@ status=$?
 grep -q 'ffmpeg failed' err.txt || fail "unwritable output: $(cat err.txt)"
 pgrep -f "$work/nodir" >/dev/null && fail "unwritable output: ffmpeg still runs"
 
-# A picture missing from the tree: the show ends early through the fatal path, whose status
-# is 0 for the real programs; the sound file is incomplete, so the export fails.
+# A picture missing from the tree: the show ends early through the fatal path; the sound file
+# is incomplete, so the export fails.
 mkdir -p broken/grafika
 ln -s "$show"/music "$show"/3d broken/
 for f in "$show"/grafika/*; do [ "${f##*/}" = pingu3.pcx ] || ln -s "$f" broken/grafika/; done
 "$capture" --data broken --wav early.wav >out.txt 2>err.txt
 status=$?
 [ "$status" -eq 1 ] || fail "show cut short: status $status"
-grep -q "Cann't load image grafika/pingu3.pcx" out.txt || fail "show cut short: $(cat out.txt)"
+grep -q "Cann't load image grafika/pingu3.pcx" err.txt || fail "show cut short: $(cat err.txt)"
 grep -q 'ended early' err.txt || fail "show cut short: $(cat err.txt)"
 
 "$capture" --video show.avi >/dev/null 2>err.txt

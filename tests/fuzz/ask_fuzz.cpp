@@ -1,5 +1,5 @@
 // The reading of an answer typed at a question.
-#include "driver/ask.h"
+#include "platform/ask.h"
 
 #include <cstdint>
 #include <cstring>

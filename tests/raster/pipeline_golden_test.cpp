@@ -2,11 +2,11 @@
 // plane, a subdivided cube and a sphere go through the camera, transformation, render
 // list, projection and every drawing mode into a 320x240 frame. Each frame's hash guards the
 // look; the frames are written as PNGs beside the test so a person can look at them.
-#include "display/capture.h"
+#include "capture/capture.h"
+#include "engine3d/draw.h"
 #include "engine3d/pipeline.h"
 #include "gfx2d/image.h"
 #include "gfx2d/palette.h"
-#include "engine3d/draw.h"
 #include "raster/target.h"
 #include "tests/engine3d/object_holder.h"
 

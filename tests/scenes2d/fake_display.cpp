@@ -1,7 +1,7 @@
 #include "fake_display.h"
 
-#include "display/display.h"
-#include "driver/clock.h"
+#include "platform/clock.h"
+#include "platform/display.h"
 
 #include <cstring>
 

@@ -1,7 +1,8 @@
 #include "fake_display.h"
 #include "scene_files.h"
 
-#include "driver/clock.h"
+#include "platform/clock.h"
+#include "platform/exit.h"
 #include "scenes2d/picture.h"
 
 #include <gtest/gtest.h>
@@ -110,11 +111,13 @@ void run_to_stderr(Image* frame, const char* path)
 
 TEST_F(PictureRun, MissingOrWrongSizedPictureEndsTheProgram)
 {
-    EXPECT_EXIT(run_to_stderr(frame, "grafika/none.pcx"), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(run_to_stderr(frame, "grafika/none.pcx"),
+                ::testing::ExitedWithCode(DEMO_EXIT_FAILURE),
                 "Cann't load image grafika/none.pcx !");
     const auto palette = test_palette();
     tree.write_picture("grafika/small.pcx", 320, 200, palette.data(), stripes);
-    EXPECT_EXIT(run_to_stderr(frame, "grafika/small.pcx"), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(run_to_stderr(frame, "grafika/small.pcx"),
+                ::testing::ExitedWithCode(DEMO_EXIT_FAILURE),
                 "Cann't load image grafika/small.pcx !");
 }
 

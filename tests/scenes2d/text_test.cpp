@@ -1,8 +1,9 @@
 #include "fake_display.h"
 #include "scene_files.h"
 
-#include "driver/clock.h"
 #include "gfx2d/palette.h"
+#include "platform/clock.h"
+#include "platform/exit.h"
 #include "scenes2d/text.h"
 #include "scenes2d/text_wave.h"
 
@@ -101,7 +102,7 @@ void setup_to_stderr()
 TEST_F(TextRun, MissingPageEndsTheProgram)
 {
     write_pages(tree, 3);
-    EXPECT_EXIT(setup_to_stderr(), ::testing::ExitedWithCode(0),
+    EXPECT_EXIT(setup_to_stderr(), ::testing::ExitedWithCode(DEMO_EXIT_FAILURE),
                 "Cann't load image grafika/txt-04.pcx !");
 }
 
