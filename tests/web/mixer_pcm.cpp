@@ -2,7 +2,7 @@
 // Built twice, against the system's libmikmod and for the browser against ours, so the two
 // outputs can be compared byte for byte.
 //   mixer_pcm MODULE SECONDS OUT
-#include "display/capture_audio.h"
+#include "music/audio.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +16,7 @@ int main(int argc, char** argv)
     }
     const int seconds = std::atoi(argv[2]);
     FILE* out = std::fopen(argv[3], "wb");
-    if (seconds <= 0 || out == nullptr || !audio_open(argv[1])) return 1;
+    if (seconds <= 0 || out == nullptr || !audio_open("mixer_pcm", argv[1])) return 1;
     // Blocks of the page's size, so the player's end checks fall where they do there.
     constexpr size_t block = 2048;
     std::vector<int16_t> pcm(block * AUDIO_CHANNELS);
