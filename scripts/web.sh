@@ -9,8 +9,11 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh build
 scripts/deps.sh web
 # The data tree comes from the native generator; an existing build keeps its own options.
-[ -f build/CMakeCache.txt ] ||
+if [ -f build/CMakeCache.txt ]; then
+    cmake -S . -B build >/dev/null
+else
     cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=OFF >/dev/null
+fi
 cmake --build build -j "$(nproc)" --target show_data
 web/build.sh build/show build-web
 echo "The site is in build-web/site/"

@@ -28,4 +28,5 @@ export PKG_CONFIG_LIBDIR=/nonexistent PKG_CONFIG_PATH=
 "$top/web/libmikmod.sh" "$top/.cache/libmikmod" "$build/libmikmod"
 emcmake cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTOR_SHOW_DIR="$show" \
     -DVANTOR_MIKMOD_DIR="$build/libmikmod" >/dev/null
-cmake --build "$build" -j "$(nproc)"
+# A build of its own, also when the native build's make runs this: not that make's jobs.
+env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build "$build" -j "$(nproc)"
