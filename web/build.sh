@@ -26,7 +26,8 @@ export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
 export PKG_CONFIG_LIBDIR=/nonexistent PKG_CONFIG_PATH=
 
 "$top/web/libmikmod.sh" "$top/.cache/libmikmod" "$build/libmikmod"
+# emcmake says which command it runs; only what goes wrong is of interest.
 emcmake cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTOR_SHOW_DIR="$show" \
-    -DVANTOR_MIKMOD_DIR="$build/libmikmod" >/dev/null
+    -DVANTOR_MIKMOD_DIR="$build/libmikmod" 2>&1 >/dev/null | { grep -v '^configure: ' >&2 || true; }
 # A build of its own, also when the native build's make runs this: not that make's jobs.
 env -u MAKEFLAGS -u MFLAGS -u MAKELEVEL cmake --build "$build" -j "$(nproc)"
