@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds vantor6 and starts the show.
+# Installs what is missing, builds vantor6 and starts the show (--web: in a browser tab).
 set -euo pipefail
 cd "$(dirname "$0")"
+
+# ./demo.sh --web [--port N]: the show in a browser tab, served on this machine.
+if [ "${1:-}" = --web ]; then
+    shift
+    exec scripts/web.sh serve "$@"
+fi
 
 scripts/deps.sh build
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=OFF -DVANTOR_BENCH=OFF >/dev/null

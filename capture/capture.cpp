@@ -29,16 +29,6 @@ void capture_configure(const CaptureSettings& s)
     settings = s;
 }
 
-uint64_t capture_hash(const uint8_t* data, size_t size)
-{
-    uint64_t h = 0xcbf29ce484222325ull;
-    for (size_t i = 0; i < size; i++) {
-        h ^= data[i];
-        h *= 0x100000001b3ull;
-    }
-    return h;
-}
-
 // The caller says what failed; libpng's own words would be a second message.
 static void capture_png_error(png_structp png, png_const_charp)
 {
@@ -160,7 +150,7 @@ void display_present(const Image* frame)
     }
     if (settings.print_hashes && wanted) {
         std::fprintf(settings.results, "s%02d f%04d %016llx\n", segment, frame_in_segment,
-                     static_cast<unsigned long long>(capture_hash(rgb.data(), rgb.size())));
+                     static_cast<unsigned long long>(demo_frame_hash(rgb.data(), n, 3)));
         capture_check_results();
     }
     if (media_wanted(settings.media) &&

@@ -41,7 +41,5 @@ void capture_music_moment(const char* what);
 // counts too, so a second run with another sentinel tells holes from drawn pixels.
 // The frame's own pixels are overwritten: the run shows nothing meaningful otherwise.
 
-// FNV-1a over the frame's RGB bytes: what a golden-frame test compares.
-uint64_t capture_hash(const uint8_t* rgb, size_t size);
 // Writes width x height RGB bytes as an 8-bit PNG; false on failure, with errno telling why.
 bool capture_write_png(const char* path, const uint8_t* rgb, int width, int height);

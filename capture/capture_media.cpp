@@ -41,7 +41,7 @@ bool media_wanted(const MediaSettings& s)
 bool media_open(const MediaSettings& s, const char* module_path)
 {
     settings = s;
-    if (!audio_open(module_path)) return false;
+    if (!audio_open("vantor-capture", module_path)) return false;
     if (!s.wav_path.empty()) {
         if (!wav_open(&wav, s.wav_path.c_str())) {
             std::fprintf(stderr, "vantor-capture: cannot write %s: %s\n", s.wav_path.c_str(),

@@ -10,3 +10,14 @@ const char* demo_segment_name(int segment)
     constexpr int first = 6, count = int(sizeof scenes / sizeof scenes[0]);
     return segment >= first && segment < first + count ? scenes[segment - first] : "blank";
 }
+
+uint64_t demo_frame_hash(const uint8_t* pixels, size_t count, size_t stride)
+{
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (size_t i = 0; i < count; i++, pixels += stride)
+        for (size_t c = 0; c < 3; c++) {
+            h ^= pixels[c];
+            h *= 0x100000001b3ull;
+        }
+    return h;
+}

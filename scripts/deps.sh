@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that vantor6 needs and that are missing.
-# Usage: scripts/deps.sh build|test
+# Usage: scripts/deps.sh build|test|web
+#   web: the browser build and its tests (Debian's emscripten, chromium, a websocket client for
+#   driving the browser, and apt's source tools for libmikmod's source package).
 set -euo pipefail
 
 build_packages=(
@@ -14,9 +16,18 @@ test_packages=(
     tar gzip procps
     qemu-system-x86 busybox-static cpio kmod xz-utils python3
 )
+# Installed without recommends: chromium's would upgrade half the system.
+web_packages=(
+    emscripten chromium python3 python3-websocket dpkg-dev gzip fonts-dejavu-core
+)
 
-wanted=("${build_packages[@]}")
-[ "${1:-build}" = test ] && wanted+=("${test_packages[@]}")
+kind=${1:-build}
+case $kind in
+build) wanted=("${build_packages[@]}") ;;
+test) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
+web) wanted=("${web_packages[@]}") ;;
+*) echo "usage: $0 build|test|web" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${wanted[@]}"; do
@@ -24,13 +35,13 @@ for p in "${wanted[@]}"; do
 done
 # The console tests boot Debian's kernel under qemu: unpacked into .cache/, never installed.
 fetch_kernel() {
-    [ "${1:-build}" = test ] || return 0
+    [ "$kind" = test ] || return 0
     local top
     top=$(cd "$(dirname "$0")/.." && pwd)
     "$top/tests/console/kernel.sh" "$top/.cache/qemu-kernel"
 }
 if [ ${#missing[@]} -eq 0 ]; then
-    fetch_kernel "${1:-build}"
+    fetch_kernel
     exit 0
 fi
 
@@ -40,7 +51,9 @@ if [ "$(id -u)" -ne 0 ]; then
     command -v sudo >/dev/null || { echo "Please install as root: ${missing[*]}" >&2; exit 1; }
     sudo=(sudo)
 fi
+options=(-y -qq)
+[ "$kind" = web ] && options+=(--no-install-recommends)
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq "${missing[@]}"
-fetch_kernel "${1:-build}"
+"${sudo[@]}" apt-get install "${options[@]}" "${missing[@]}"
+fetch_kernel

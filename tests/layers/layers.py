@@ -30,7 +30,8 @@ LAYERS = {
     "display": ["platform"],
     "music": ["platform"],
     "driver": ["scenes2d", "scenes3d"],
-    "capture": ["driver"],
+    "capture": ["driver", "music"],
+    "web": ["driver", "display", "music"],
     "content": ["gfx2d", "flightpaths", "timeline"],
 }
 # May use any folder: the tests and the benchmarks.
