@@ -26,9 +26,11 @@ fetch_source() {
                -o "Dir::State::Lists=$apt_dir/lists" -o Dir::Cache::pkgcache=
                -o Dir::Cache::srcpkgcache= -qq)
     apt-get "${apt[@]}" update
-    # The native library's version when it is installed: the mixer test compares the two.
+    # The native library's version when it is installed: the mixer test compares the two. The
+    # machine's own architecture only: with multiarch, others may be installed beside it.
     local version want=libmikmod
-    version=$(dpkg-query -W -f='${Version}' libmikmod3 2>/dev/null || true)
+    version=$(dpkg-query -W -f='${Version}' "libmikmod3:$(dpkg --print-architecture)" 2>/dev/null ||
+              true)
     [ -n "$version" ] && want="libmikmod=$version"
     (cd "$cache/src" && apt-get "${apt[@]}" source "$want" >/dev/null 2>"$cache/source.log") || {
         cat "$cache/source.log" >&2
