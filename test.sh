@@ -18,6 +18,8 @@ fi
 scripts/deps.sh test
 # The browser build and its tests; without them the web tests are skipped, not failed.
 scripts/deps.sh web || echo "test.sh: the browser's packages could not be installed: the web tests will be skipped"
+# The arm64 cross build, tested under qemu-aarch64; without it the cross test is skipped.
+scripts/deps.sh cross || echo "test.sh: the arm64 cross packages could not be installed: the cross test will be skipped"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DVANTOR_TESTS=ON -DVANTOR_BENCH=ON \
     -DVANTOR_SANITIZE="$sanitize" >/dev/null
 cmake --build "$build" -j "$(nproc)"

@@ -77,10 +77,12 @@ void shade_table_build(const uint8_t* palette, uint8_t* table)
     }
 }
 
+// In double, not long double: long double is 80 bits on x86-64 but 128 on arm64, where the
+// quarter turns come out a hair inside +-1 and truncate to 1022.
 void trig_tables_init()
 {
     for (int i = 0; i < TRIG_STEPS; i++) {
-        const long double angle = i * 0.006135923151542565L;
+        const double angle = i * 0.006135923151542565;
         cos_table[i] = int32_t(std::cos(angle) * 1023);
         sin_table[i] = int32_t(std::sin(angle) * 1023);
     }

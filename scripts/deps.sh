@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that vantor6 needs and that are missing.
-# Usage: scripts/deps.sh build|test|web
+# Usage: scripts/deps.sh build|test|web|cross
 #   web: the browser build and its tests (Debian's emscripten, chromium, a websocket client for
 #   driving the browser, and apt's source tools for libmikmod's source package).
+#   cross: the arm64 build (cmake/aarch64-linux-gnu.cmake): Debian's cross compiler, qemu's
+#   user-mode emulator for its tests, and the arm64 libraries beside the native ones (multiarch).
 set -euo pipefail
 
 build_packages=(
@@ -21,17 +23,35 @@ web_packages=(
     emscripten chromium python3 python3-websocket dpkg-dev gzip fonts-dejavu-core
 )
 
+# The arm64 libraries must be the same versions as the native ones they sit beside, so apt may
+# bring the native ones up to date with them; it must never remove one (checked below).
+cross_packages=(
+    g++-aarch64-linux-gnu qemu-user
+    libmikmod-dev:arm64 libx11-dev:arm64 libxext-dev:arm64 libpng-dev:arm64
+    libfreetype-dev:arm64 libgtest-dev:arm64 libstdc++6:arm64
+)
+
 kind=${1:-build}
 case $kind in
 build) wanted=("${build_packages[@]}") ;;
 test) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
 web) wanted=("${web_packages[@]}") ;;
-*) echo "usage: $0 build|test|web" >&2; exit 2 ;;
+cross) wanted=("${cross_packages[@]}") ;;
+*) echo "usage: $0 build|test|web|cross" >&2; exit 2 ;;
 esac
 
+# Installed: a package named with its architecture (libpng-dev:arm64) in that one, any other in
+# this machine's own or as "all" - the arm64 one beside it does not count.
+native=$(dpkg --print-architecture)
+installed() {
+    local name=${1%%:*} arch=${1#*:}
+    [ "$arch" = "$1" ] && arch=$native
+    dpkg-query -W -f='${Architecture} ${Status}\n' "$name" 2>/dev/null |
+        grep -Eq "^($arch|all) install ok installed"
+}
 missing=()
 for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    installed "$p" || missing+=("$p")
 done
 # The console tests boot Debian's kernel under qemu: unpacked into .cache/, never installed.
 fetch_kernel() {
@@ -54,6 +74,24 @@ fi
 options=(-y -qq)
 [ "$kind" = web ] && options+=(--no-install-recommends)
 export DEBIAN_FRONTEND=noninteractive
+if [ "$kind" = cross ]; then
+    options+=(--no-install-recommends)
+    dpkg --print-foreign-architectures | grep -qx arm64 || "${sudo[@]}" dpkg --add-architecture arm64
+fi
 "${sudo[@]}" apt-get update -qq
+if [ "$kind" = cross ]; then
+    # A -dev package that cannot live beside its native twin would replace it: refuse.
+    plan=$(apt-get -s install "${options[@]}" "${missing[@]}") || {
+        echo "$plan" | tail -5 >&2
+        echo "The arm64 packages cannot be installed here" >&2
+        exit 1
+    }
+    if echo "$plan" | grep -q '^Remv '; then
+        echo "Installing the arm64 packages would remove these packages:" >&2
+        echo "$plan" | grep '^Remv ' >&2
+        echo "Not installed; install them by hand if that is what you want: ${missing[*]}" >&2
+        exit 1
+    fi
+fi
 "${sudo[@]}" apt-get install "${options[@]}" "${missing[@]}"
 fetch_kernel
