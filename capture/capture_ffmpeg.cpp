@@ -46,9 +46,9 @@ static std::vector<std::string> ffmpeg_arguments(const FfmpegJob& job)
     // Every pixel becomes a block of scale x scale, repeated, not smoothed; each frame stays
     // as long as the show holds it (a variable frame rate, kept to the millisecond).
     const std::string scale = std::to_string(job.scale);
-    a.insert(a.end(), {"-map", "0:v:0", "-map", "1:a:0", "-vf",
-                       "scale=iw*" + scale + ":ih*" + scale + ":flags=neighbor", "-fps_mode",
-                       "vfr"});
+    a.insert(a.end(),
+             {"-map", "0:v:0", "-map", "1:a:0", "-vf",
+              "scale=iw*" + scale + ":ih*" + scale + ":flags=neighbor", "-fps_mode", "vfr"});
     // H.264 and AAC in 4:2:0: what every player and video site takes (4:4:4 would keep colour
     // edges sharper, but browsers and hardware decoders refuse it). x264's fast analysis with
     // its macroblock tree, which spends the bits where later frames look back, tuned for flat
@@ -102,27 +102,27 @@ static void mkv_string(std::vector<uint8_t>* out, uint32_t id, const char* text)
 static std::vector<uint8_t> mkv_header(int width, int height)
 {
     std::vector<uint8_t> ebml, info, video, track, tracks, out;
-    mkv_uint(&ebml, 0x4286, 1);        // EBMLVersion
-    mkv_uint(&ebml, 0x42f7, 1);        // EBMLReadVersion
-    mkv_uint(&ebml, 0x42f2, 4);        // EBMLMaxIDLength
-    mkv_uint(&ebml, 0x42f3, 8);        // EBMLMaxSizeLength
+    mkv_uint(&ebml, 0x4286, 1);            // EBMLVersion
+    mkv_uint(&ebml, 0x42f7, 1);            // EBMLReadVersion
+    mkv_uint(&ebml, 0x42f2, 4);            // EBMLMaxIDLength
+    mkv_uint(&ebml, 0x42f3, 8);            // EBMLMaxSizeLength
     mkv_string(&ebml, 0x4282, "matroska"); // DocType
-    mkv_uint(&ebml, 0x4287, 4);        // DocTypeVersion
-    mkv_uint(&ebml, 0x4285, 2);        // DocTypeReadVersion
+    mkv_uint(&ebml, 0x4287, 4);            // DocTypeVersion
+    mkv_uint(&ebml, 0x4285, 2);            // DocTypeReadVersion
     mkv_bytes(&out, 0x1a45dfa3, ebml.data(), ebml.size());
     mkv_id(&out, 0x18538067); // Segment, of unknown size
     out.insert(out.end(), {0x01, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff});
-    mkv_uint(&info, 0x2ad7b1, 1000000); // TimestampScale: milliseconds
+    mkv_uint(&info, 0x2ad7b1, 1000000);          // TimestampScale: milliseconds
     mkv_string(&info, 0x4d80, "vantor-capture"); // MuxingApp
     mkv_string(&info, 0x5741, "vantor-capture"); // WritingApp
     mkv_bytes(&out, 0x1549a966, info.data(), info.size());
-    mkv_uint(&video, 0xb0, uint64_t(width));  // PixelWidth
-    mkv_uint(&video, 0xba, uint64_t(height)); // PixelHeight
+    mkv_uint(&video, 0xb0, uint64_t(width));    // PixelWidth
+    mkv_uint(&video, 0xba, uint64_t(height));   // PixelHeight
     mkv_bytes(&video, 0x2eb524, "RGB\x18", 4);  // ColourSpace: 24-bit RGB
-    mkv_uint(&track, 0xd7, 1);                // TrackNumber
-    mkv_uint(&track, 0x73c5, 1);              // TrackUID
-    mkv_uint(&track, 0x83, 1);                // TrackType: video
-    mkv_uint(&track, 0x9c, 0);                // FlagLacing
+    mkv_uint(&track, 0xd7, 1);                  // TrackNumber
+    mkv_uint(&track, 0x73c5, 1);                // TrackUID
+    mkv_uint(&track, 0x83, 1);                  // TrackType: video
+    mkv_uint(&track, 0x9c, 0);                  // FlagLacing
     mkv_string(&track, 0x86, "V_UNCOMPRESSED"); // CodecID
     mkv_bytes(&track, 0xe0, video.data(), video.size());
     mkv_bytes(&tracks, 0xae, track.data(), track.size());
@@ -143,10 +143,10 @@ static void mkv_frame_header(std::vector<uint8_t>* out, int64_t start_ms, int64_
     mkv_id(out, 0x1f43b675); // Cluster
     mkv_size(out, cluster);
     mkv_uint(out, 0xe7, uint64_t(start_ms)); // Timestamp
-    mkv_id(out, 0xa0); // BlockGroup
+    mkv_id(out, 0xa0);                       // BlockGroup
     mkv_size(out, group);
     mkv_uint(out, 0x9b, uint64_t(length_ms)); // BlockDuration
-    mkv_id(out, 0xa1); // Block
+    mkv_id(out, 0xa1);                        // Block
     mkv_size(out, block);
     out->insert(out->end(), {0x81, 0x00, 0x00, 0x00});
 }
@@ -309,8 +309,8 @@ static bool ffmpeg_send_frame()
     return ffmpeg_pump(frame.data(), frame.size());
 }
 
-bool ffmpeg_write(const uint8_t* rgb, int64_t start_ms, int64_t length_ms,
-                  const int16_t* samples, size_t sample_bytes)
+bool ffmpeg_write(const uint8_t* rgb, int64_t start_ms, int64_t length_ms, const int16_t* samples,
+                  size_t sample_bytes)
 {
     if (ffmpeg_pid < 0 || ffmpeg_failed) return false;
     const auto* bytes = reinterpret_cast<const uint8_t*>(samples);

@@ -10,7 +10,7 @@
 #include <vector>
 
 struct FfmpegJob {
-    std::string path; // .mkv or .mp4
+    std::string path;          // .mkv or .mp4
     int width = 0, height = 0; // the frames as they are sent
     int scale = 1;             // screen pixels per frame pixel in the video
     int sample_rate = 0;
@@ -23,9 +23,8 @@ bool ffmpeg_start(const FfmpegJob& job);
 // the last one ended. The samples are queued and written whenever the encoder reads them, so
 // neither pipe can block the other. false once the encoder has gone (its own message is on
 // standard error).
-bool ffmpeg_write(const uint8_t* rgb, int64_t start_ms, int64_t length_ms,
-                  const int16_t* samples, size_t sample_bytes);
+bool ffmpeg_write(const uint8_t* rgb, int64_t start_ms, int64_t length_ms, const int16_t* samples,
+                  size_t sample_bytes);
 // Hands over the rest, closes the pipes and waits for the encoder; true when it finished
 // the file. Safe to call when nothing was started or after a failure.
 bool ffmpeg_finish();
-
