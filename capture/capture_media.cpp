@@ -9,6 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
+// The frame every scene draws into; the video is made of it.
+constexpr int MEDIA_WIDTH = 320, MEDIA_HEIGHT = 240;
+
 static MediaSettings settings;
 static bool video_on;
 static bool wav_on;
@@ -28,7 +31,6 @@ static int64_t music_position; // samples of the music mixed so far
 static bool contiguous;        // the last frame written ended where the next one starts
 static int32_t last_end_ms;
 
-static std::vector<uint8_t> scaled;
 static std::vector<int16_t> samples;
 static int64_t progress_second = -1;
 static bool written_any;
@@ -52,8 +54,7 @@ bool media_open(const MediaSettings& s, const char* module_path)
         wav_on = true;
     }
     if (!s.video_path.empty()) {
-        const FfmpegJob job{s.video_path, 320 * s.video_scale, 240 * s.video_scale, MEDIA_FPS,
-                            AUDIO_RATE};
+        const FfmpegJob job{s.video_path, MEDIA_WIDTH, MEDIA_HEIGHT, s.video_scale, AUDIO_RATE};
         if (!ffmpeg_start(job)) {
             if (wav_on) wav_close(&wav);
             wav_on = false;
@@ -70,21 +71,6 @@ void media_music_start(int32_t now_ms)
     if (music_started) return;
     music_started = true;
     music_start_ms = now_ms;
-}
-
-// Nearest neighbour: each pixel becomes a block of scale x scale, whole rows copied.
-static void media_scale(const uint8_t* rgb, int width, int height, int scale)
-{
-    const size_t row = size_t(width) * scale * 3;
-    scaled.resize(row * height * scale);
-    for (int y = 0; y < height; y++) {
-        uint8_t* out = &scaled[row * y * scale];
-        const uint8_t* in = rgb + size_t(y) * width * 3;
-        for (int x = 0; x < width; x++)
-            for (int k = 0; k < scale; k++)
-                std::memcpy(out + (size_t(x) * scale + k) * 3, in + x * 3, 3);
-        for (int k = 1; k < scale; k++) std::memcpy(out + row * k, out, row);
-    }
 }
 
 // The music for the show's stretch from start_ms: silence before the music starts; after a
@@ -122,7 +108,7 @@ static bool media_flush_pending(int32_t end_ms)
     have_pending = false;
     const int32_t start = pending_ms, length = end_ms - pending_ms;
     if (!pending_wanted || length <= 0) return true;
-    const int64_t frames = media_frames_at(video_ms + length) - media_frames_at(video_ms);
+    const int64_t video_start = video_ms;
     const int64_t count =
         media_samples_at(video_ms + length, AUDIO_RATE) - media_samples_at(video_ms, AUDIO_RATE);
     media_mix(start, size_t(count));
@@ -136,15 +122,14 @@ static bool media_flush_pending(int32_t end_ms)
         return false;
     }
     if (!video_on) return true;
-    media_scale(pending.data(), pending_width, pending_height, settings.video_scale);
-    const size_t sample_bytes = samples.size() * sizeof(int16_t);
-    // The samples go with the first copy of the frame; a frame shorter than an output frame
-    // still hands its samples over.
-    if (!ffmpeg_write(frames > 0 ? scaled.data() : nullptr, frames > 0 ? scaled.size() : 0,
-                      samples.data(), sample_bytes))
+    if (pending_width != MEDIA_WIDTH || pending_height != MEDIA_HEIGHT) {
+        std::fprintf(stderr, "vantor-capture: a %dx%d frame cannot go into the %dx%d video\n",
+                     pending_width, pending_height, MEDIA_WIDTH, MEDIA_HEIGHT);
         return false;
-    for (int64_t i = 1; i < frames; i++)
-        if (!ffmpeg_write(scaled.data(), scaled.size(), nullptr, 0)) return false;
+    }
+    const size_t sample_bytes = samples.size() * sizeof(int16_t);
+    if (!ffmpeg_write(pending.data(), video_start, length, samples.data(), sample_bytes))
+        return false;
     media_progress(false);
     return true;
 }

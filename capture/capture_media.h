@@ -1,7 +1,7 @@
 // The show as a video with its music, and the music alone as a WAV file. Every presented frame
 // lasts until the next present on the virtual clock; the frames that were asked for are laid
-// end to end, each at a whole number of output frames at a fixed rate, with exactly the
-// samples of the music that the same stretch of the show plays.
+// end to end, each once with its time and length in milliseconds, with exactly the samples of
+// the music that the same stretch of the show plays.
 #pragma once
 
 #include <cstdint>
@@ -12,10 +12,6 @@ struct MediaSettings {
     int video_scale = 3;    // screen pixels per frame pixel, nearest neighbour
     std::string wav_path;   // empty: no WAV
 };
-
-// Output frames per second: every frame period of the show (50, 60, 70 ms) is a whole number
-// of them, so each frame is held exactly as long as the show holds it.
-constexpr int MEDIA_FPS = 100;
 
 bool media_wanted(const MediaSettings& settings);
 // Loads the music and starts the encoder; false with a message on standard error.
@@ -29,12 +25,8 @@ bool media_frame(const uint8_t* rgb, int width, int height, int32_t now_ms, bool
 // that did not reach its planned end (complete false) leaves incomplete files: a failure.
 bool media_close(int32_t now_ms, bool complete);
 
-// Output frames and samples from the start of the video to t milliseconds into it: the
-// frame and sample counts of all frames so far, which keeps the two in step to the end.
-constexpr int64_t media_frames_at(int64_t t_ms)
-{
-    return t_ms * MEDIA_FPS / 1000;
-}
+// Samples from the start of the video to t milliseconds into it: the count of all frames so
+// far, which keeps the sound in step with the frames to the end.
 constexpr int64_t media_samples_at(int64_t t_ms, int rate)
 {
     return t_ms * rate / 1000;
