@@ -15,5 +15,5 @@ rm -f "$build"/vantor6_*.deb
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/vantor6_*.deb)
 echo "lintian:"
-lintian --no-tag-display-limit --fail-on error "$deb" | sed 's/^/  /'
+lintian --tag-display-limit 0 --fail-on error "$deb" | sed 's/^/  /'
 echo "$deb: $(du -h "$deb" | cut -f1)"
