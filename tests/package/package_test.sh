@@ -136,9 +136,11 @@ for program in "${programs[@]}"; do
 done
 
 # vantor-capture started from / finds the packaged show and renders the build tree's frames.
+"$build/show/vantor-capture" --data "$build/show" --hash >"$work/tree.txt" 2>/dev/null &
+tree=$!
 (cd / && "$root/usr/bin/vantor-capture" --hash >"$work/packaged.txt" 2>"$work/packaged.err")
 status=$?
-"$build/show/vantor-capture" --data "$build/show" --hash >"$work/tree.txt" 2>/dev/null
+wait "$tree"
 [ "$status" -eq 0 ] || fail "the packaged capture ended with $status: $(tail -n 3 "$work/packaged.err")"
 [ "$(grep -c '' "$work/tree.txt")" -gt 1000 ] || fail "the build tree's capture: $(wc -l <"$work/tree.txt") frames"
 cmp -s "$work/tree.txt" "$work/packaged.txt" ||
