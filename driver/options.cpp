@@ -1,5 +1,6 @@
 #include "driver/options.h"
 
+#include "platform/ask.h"
 #include "platform/display.h"
 #include "platform/start_path.h"
 
@@ -39,14 +40,15 @@ static void options_usage(const char* program)
 {
     std::printf("usage: %s [options]\n"
                 "The vantor6 demo. It asks about the music and the display on the terminal,\n"
-                "then plays the show.\n"
+                "unless the options answer beforehand, then plays the show.\n"
                 "  --data DIR      the show's data tree (default: the current directory when it\n"
                 "                  holds one, else the show installed with the program,\n"
                 "                  %s)\n"
                 "%s"
+                "%s"
                 "  --help          this text\n"
                 "  --version       the program's version\n",
-                program, VANTOR_DATA_DIR, display_options_help());
+                program, VANTOR_DATA_DIR, ask_options_help(), display_options_help());
 }
 
 static bool options_is_data_tree(const std::string& dir)
@@ -114,7 +116,8 @@ int demo_options(int argc, char** argv)
             data_dir = argv[++i];
             continue;
         }
-        const int taken = display_option(argc, argv, i);
+        int taken = ask_option(argc, argv, i);
+        if (taken == 0) taken = display_option(argc, argv, i);
         if (taken > 0) {
             i += taken - 1;
             continue;

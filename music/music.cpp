@@ -83,10 +83,27 @@ static void music_enter_start_dir()
     if (chdir(demo_start_path(".").c_str()) != 0) return;
 }
 
-// Tries MikMod_Init on the chosen driver in a child process and reports the mode the
-// driver accepted. ALSA without a device aborts inside the library, and a sound server
-// may never answer: both only cost the probe. Its stderr is silenced for the same reason.
-static bool music_probe_driver(UWORD* accepted_mode)
+// What the probe learnt: the mode the driver accepted, and the driver's number (the one
+// MikMod's detection found when device 0 was asked for).
+struct MusicProbe {
+    UWORD mode;
+    UWORD device;
+};
+
+// The number of the driver MikMod runs on, 0 when it is none of the registered ones.
+static UWORD music_driver_ordinal()
+{
+    for (int i = 1;; i++) {
+        const MDRIVER* driver = MikMod_DriverByOrdinal(i);
+        if (driver == nullptr) return 0;
+        if (driver == md_driver) return UWORD(i);
+    }
+}
+
+// Tries MikMod_Init on the chosen driver in a child process and reports what it found.
+// ALSA without a device aborts inside the library, and a sound server may never answer:
+// both only cost the probe. Its stderr is silenced for the same reason.
+static bool music_probe_driver(MusicProbe* found)
 {
     int fds[2];
     if (pipe(fds) != 0) return false;
@@ -104,14 +121,14 @@ static bool music_probe_driver(UWORD* accepted_mode)
         if (null_fd >= 0) dup2(null_fd, STDERR_FILENO);
         music_enter_start_dir();
         if (MikMod_Init("") == 0) {
-            const UWORD mode = md_mode;
-            if (write(fds[1], &mode, sizeof mode) != sizeof mode) _exit(1);
+            const MusicProbe probe{md_mode, music_driver_ordinal()};
+            if (write(fds[1], &probe, sizeof probe) != sizeof probe) _exit(1);
             MikMod_Exit();
         }
         _exit(0);
     }
     close(fds[1]);
-    UWORD mode = 0;
+    MusicProbe probe{};
     bool ok = false;
     pollfd wait_for{fds[0], POLLIN, 0};
     int ready;
@@ -120,14 +137,14 @@ static bool music_probe_driver(UWORD* accepted_mode)
            !demo_signals_caught()) {
     }
     if (ready > 0)
-        ok = read(fds[0], &mode, sizeof mode) == sizeof mode;
+        ok = read(fds[0], &probe, sizeof probe) == sizeof probe && probe.device > 0;
     else
         kill(pid, SIGKILL);
     close(fds[0]);
     while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
     }
     demo_signals_check();
-    *accepted_mode = mode;
+    *found = probe;
     return ok;
 }
 
@@ -162,7 +179,7 @@ static void music_at_exit()
 // The output-mode question; false for no music, else md_mode is set.
 static bool sound_ask_mode()
 {
-    const int mode = ask_number("Choose output mode:\n0. NO music\n1. 8 bits, mono\n"
+    const int mode = ask_answer(ASK_SOUND, "Choose output mode:\n0. NO music\n1. 8 bits, mono\n"
                                 "2. 8 bits, stereo\n3. 16 bits, mono\n4. 16 bits, stereo\n"
                                 "Type corresponding number : ",
                                 0, 4);
@@ -183,15 +200,19 @@ static bool sound_ask_device()
         MikMod_RegisterAllDrivers();
         registered = true;
     }
-    std::printf("Choose sound device :\n");
+    // A device named on the command line needs no list; it may also be 0, MikMod's own
+    // detection, which the dialogue does not offer.
+    const bool answered = ask_answered(ASK_DEVICE);
+    if (!answered) std::printf("Choose sound device :\n");
     char* list = MikMod_InfoDriver();
     const int choices = music_count_lines(list);
-    std::printf("%s\n", list ? list : "");
+    if (!answered) std::printf("%s\n", list ? list : "");
     MikMod_free(list);
     if (choices == 0) return false;
-    md_device = UWORD(ask_number("Type corresponding number : ", 1, choices));
-    md_mixfreq =
-        UWORD(ask_number("Enter mixing frequency (eg. 11025,22050,44100) : ", 8000, 44100));
+    md_device = UWORD(ask_answer(ASK_DEVICE, "Type corresponding number : ", answered ? 0 : 1,
+                                 choices));
+    md_mixfreq = UWORD(ask_answer(ASK_RATE, "Enter mixing frequency (eg. 11025,22050,44100) : ",
+                                  8000, 44100));
     return true;
 }
 
@@ -199,12 +220,12 @@ static bool sound_ask_device()
 // driver: enough to check the module. false when either fails.
 static bool sound_open_device()
 {
-    music_device = md_device;
-    UWORD accepted = 0;
-    if (!music_probe_driver(&accepted)) return false;
+    MusicProbe probe;
+    if (!music_probe_driver(&probe)) return false;
+    music_device = probe.device;
     md_device = UWORD(MikMod_DriverFromAlias("nosound"));
     if (MikMod_Init("") != 0) return false;
-    music_mode = accepted;
+    music_mode = probe.mode;
     return true;
 }
 

@@ -43,3 +43,96 @@ int ask_number(const char* prompt, int minimum, int maximum)
         if (ask_parse_answer(line, minimum, maximum, &value)) return value;
     }
 }
+
+namespace {
+
+struct AskOption {
+    const char* name;
+    int minimum, maximum;
+    const char* range; // in words, for the message about a bad value
+};
+
+// The ranges known before the dialogue; the device and mode are checked against this
+// machine's choices when their question comes.
+constexpr AskOption ASK_OPTIONS[ASK_QUESTIONS] = {
+    {"--sound", 0, 4, "from 0 to 4"},
+    {"--device", 0, 999, "from 0 to 999"},
+    {"--rate", 8000, 44100, "from 8000 to 44100"},
+    {"--mode", 1, 999, "from 1 to 999"},
+};
+
+// The program, as the command line named it, for the messages.
+const char* ask_program = "vantor";
+bool ask_given[ASK_QUESTIONS];
+int ask_given_value[ASK_QUESTIONS];
+
+// A whole decimal number and nothing else.
+bool ask_whole_number(const char* text, long* value)
+{
+    if (text == nullptr || *text == '\0') return false;
+    char* end;
+    errno = 0;
+    *value = std::strtol(text, &end, 10);
+    return *end == '\0' && errno == 0;
+}
+
+} // namespace
+
+int ask_option(int argc, char** argv, int i)
+{
+    const char* program = ask_program = argv[0];
+    if (std::strcmp(argv[i], "--no-questions") == 0) {
+        for (int q = 0; q < ASK_QUESTIONS; q++)
+            if (!ask_given[q]) ask_given_value[q] = ASK_DEFAULTS[q];
+        for (bool& given : ask_given) given = true;
+        return 1;
+    }
+    for (int q = 0; q < ASK_QUESTIONS; q++) {
+        const AskOption& option = ASK_OPTIONS[q];
+        if (std::strcmp(argv[i], option.name) != 0) continue;
+        long value;
+        if (i + 1 >= argc || !ask_whole_number(argv[i + 1], &value) || value < option.minimum ||
+            value > option.maximum) {
+            std::fprintf(stderr, "%s: %s wants a whole number %s\n", program, option.name,
+                         option.range);
+            return -1;
+        }
+        ask_given[q] = true;
+        ask_given_value[q] = int(value);
+        return 2;
+    }
+    return 0;
+}
+
+const char* ask_options_help()
+{
+    return "  --sound N       answers the output-mode question: 0 no music, 1 8 bits mono,\n"
+           "                  2 8 bits stereo, 3 16 bits mono, 4 16 bits stereo\n"
+           "  --device N      answers the sound-device question: the number in its list,\n"
+           "                  or 0 for the first device that works\n"
+           "  --rate N        answers the mixing-frequency question (8000-44100 Hz)\n"
+           "  --mode N        answers the display-mode question: the number in its list\n"
+           "  --no-questions  asks nothing: what the options above leave open is answered\n"
+           "                  with --sound 4 --device 0 --rate 44100 --mode 1\n";
+}
+
+bool ask_answered(AskQuestion question)
+{
+    return ask_given[question];
+}
+
+int ask_answer(AskQuestion question, const char* prompt, int minimum, int maximum)
+{
+    if (!ask_given[question]) return ask_number(prompt, minimum, maximum);
+    const int value = ask_given_value[question];
+    if (value >= minimum && value <= maximum) return value;
+    std::fprintf(stderr, "%s: %s %d: this machine offers %d to %d\n",
+                 ask_program, ASK_OPTIONS[question].name, value, minimum,
+                 maximum);
+    demo_exit(2);
+}
+
+void ask_forget_answers()
+{
+    for (bool& given : ask_given) given = false;
+}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that vantor6 needs and that are missing.
-# Usage: scripts/deps.sh build|test|web|cross
+# Usage: scripts/deps.sh build|test|web|package|cross
 #   web: the browser build and its tests (Debian's emscripten, chromium, a websocket client for
 #   driving the browser, and apt's source tools for libmikmod's source package).
 #   cross: the arm64 build (cmake/aarch64-linux-gnu.cmake): Debian's cross compiler, qemu's
@@ -17,6 +17,12 @@ test_packages=(
     pulseaudio pulseaudio-utils openmpt123 sox ffmpeg
     tar gzip procps
     qemu-system-x86 busybox-static cpio kmod xz-utils python3
+    man-db bsdextrautils
+)
+# The Debian package (scripts/package.sh): cpack's dependency computation and the checks;
+# the tests build and check it too.
+package_packages=(
+    dpkg-dev file lintian desktop-file-utils appstream
 )
 # Installed without recommends: chromium's would upgrade half the system.
 web_packages=(
@@ -34,10 +40,11 @@ cross_packages=(
 kind=${1:-build}
 case $kind in
 build) wanted=("${build_packages[@]}") ;;
-test) wanted=("${build_packages[@]}" "${test_packages[@]}") ;;
+test) wanted=("${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}") ;;
 web) wanted=("${web_packages[@]}") ;;
 cross) wanted=("${cross_packages[@]}") ;;
-*) echo "usage: $0 build|test|web|cross" >&2; exit 2 ;;
+package) wanted=("${build_packages[@]}" "${package_packages[@]}") ;;
+*) echo "usage: $0 build|test|web|package|cross" >&2; exit 2 ;;
 esac
 
 # Installed: a package named with its architecture (libpng-dev:arm64) in that one, any other in

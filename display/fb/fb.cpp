@@ -109,7 +109,7 @@ void display_open(int, char**, const char*, int width, int height)
     fb_open_device();
     fb_report_and_check_display();
 
-    layout = fb_correct_layout(ask_number(MODE_PROMPT, 1, 3), frame_width, frame_height);
+    layout = fb_correct_layout(ask_answer(ASK_MODE, MODE_PROMPT, 1, 3), frame_width, frame_height);
     if (layout == 3 && image_create(&screen_image, surface.area.width, surface.area.height) != 0) {
         display_close();
         fb_fail("Cann't allocate image!\n", 250);

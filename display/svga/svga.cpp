@@ -56,10 +56,13 @@ void display_open(int, char**, const char*, int width, int height)
         if (vga_hasmode(MODES[i].number)) available[count++] = i;
     if (count == 0) svga_fail("ERROR: Not valid vga mode avaible!", 255);
 
-    std::printf("Choose a vga mode:\n");
-    for (int n = 0; n < count; n++) std::printf(" %d. %s\n", n + 1, MODES[available[n]].text);
+    if (!ask_answered(ASK_MODE)) {
+        std::printf("Choose a vga mode:\n");
+        for (int n = 0; n < count; n++) std::printf(" %d. %s\n", n + 1, MODES[available[n]].text);
+    }
     chosen_mode =
-        MODES[available[ask_number("Type the number of the vga mode:", 1, count) - 1]].number;
+        MODES[available[ask_answer(ASK_MODE, "Type the number of the vga mode:", 1, count) - 1]]
+            .number;
     if (vga_setmode(chosen_mode) != 0) svga_fail("ERROR: Can't init vga\n", 255);
 
     gl_setcontextvga(chosen_mode);

@@ -238,7 +238,7 @@ static void x11_setup(int argc, char** argv, const char* title, int width, int h
 void display_open(int argc, char** argv, const char* title, int width, int height)
 {
     X11Window& w = x11_window;
-    const int mode = ask_number(MODE_PROMPT, 1, 4);
+    const int mode = ask_answer(ASK_MODE, MODE_PROMPT, 1, 4);
     const bool shm_wanted = mode <= 2;
     w.pixel_size = mode % 2 == 1 ? 1 : 2;
     if (option_scale > 0) w.pixel_size = option_scale;

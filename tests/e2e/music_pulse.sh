@@ -3,7 +3,8 @@
 # the music chosen on the PulseAudio driver, and the sink's monitor recorded with parec.
 # The recording must be music, not silence, for the time the program ran. Runs the demo's
 # parent side (music_host, a fixed 5 s), then the real program for 8 s of music (or its whole
-# show, if that is shorter), ended by SIGTERM.
+# show, if that is shorter), ended by SIGTERM; then again with --no-questions, which must find
+# the server by itself.
 # Usage: music_pulse.sh MUSIC_HOST MODULE PROGRAM SHOW_DIR
 set -euo pipefail
 host=$1
@@ -84,4 +85,14 @@ if between "$ran" 3 10000; then
     level=$(rms 1 "$(awk -v r="$ran" 'BEGIN { print r - 2 }')")
     echo "recording at $level dBFS"
     [ "$level" != -inf ] && between "$level" -60 0 || fail "the show's music is silent ($level dBFS)"
+fi
+
+# Asked nothing, the program finds the sound server by MikMod's own detection.
+ran=$(record 8 "$program" --no-questions)
+echo "$(basename "$program") --no-questions: ran $ran s"
+grep -q -e 'Choose' -e 'Type corresponding' "$work/out.txt" && fail "--no-questions asked: $(cat "$work/out.txt")"
+if between "$ran" 3 10000; then
+    level=$(rms 1 "$(awk -v r="$ran" 'BEGIN { print r - 2 }')")
+    echo "recording at $level dBFS"
+    [ "$level" != -inf ] && between "$level" -60 0 || fail "--no-questions: the music is silent ($level dBFS)"
 fi

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -102,6 +103,89 @@ TEST(AskNumberSignals, APendingSignalIsSeenBeforeTheRead)
         testing::KilledBySignal(SIGTERM), "");
     close(fds[0]);
     close(fds[1]);
+}
+
+// The dialogue's answers given on the command line.
+class AskOptions : public AskNumber {
+  protected:
+    void TearDown() override
+    {
+        ask_forget_answers();
+        AskNumber::TearDown();
+    }
+    // ask_option on a command line; the arguments taken.
+    static int option(std::vector<std::string> words)
+    {
+        words.insert(words.begin(), "vantor-test");
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        testing::internal::CaptureStderr();
+        const int taken = ask_option(int(argv.size()), argv.data(), 1);
+        last_error = testing::internal::GetCapturedStderr();
+        return taken;
+    }
+    static inline std::string last_error;
+};
+
+TEST_F(AskOptions, ValuesAreWholeNumbersWithinTheirRange)
+{
+    EXPECT_EQ(option({"--sound", "0"}), 2);
+    EXPECT_EQ(option({"--rate", "8000"}), 2);
+    EXPECT_EQ(option({"--device", "0"}), 2);
+    EXPECT_EQ(option({"--mode", "3", "--scale"}), 2);
+    EXPECT_EQ(option({"--no-questions", "--mode"}), 1);
+    EXPECT_EQ(option({"--scale", "2"}), 0);
+    EXPECT_EQ(last_error, "");
+    ask_forget_answers();
+    for (const auto& bad : std::vector<std::vector<std::string>>{
+             {"--sound", "5"}, {"--sound", "-1"}, {"--sound", "4x"}, {"--sound", ""},
+             {"--sound"}, {"--rate", "7999"}, {"--rate", "44101"}, {"--rate", "99999999999999999999"},
+             {"--device", "-1"}, {"--mode", "0"}, {"--mode", "one"}}) {
+        EXPECT_EQ(option(bad), -1) << bad[0];
+        EXPECT_NE(last_error.find("vantor-test: " + bad[0] + " wants a whole number"),
+                  std::string::npos)
+            << last_error;
+    }
+    for (int q = 0; q < ASK_QUESTIONS; q++) EXPECT_FALSE(ask_answered(AskQuestion(q)));
+}
+
+// An answer given beforehand is taken without a prompt or a read; the others are still asked.
+TEST_F(AskOptions, GivenAnswersSkipTheirQuestionOnly)
+{
+    option({"--rate", "22050"});
+    feed("3\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ask_answer(ASK_RATE, "R? ", 8000, 44100), 22050);
+    EXPECT_EQ(ask_answer(ASK_MODE, "M? ", 1, 4), 3);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "M? ");
+    EXPECT_TRUE(ask_answered(ASK_RATE));
+    EXPECT_FALSE(ask_answered(ASK_SOUND));
+}
+
+// --no-questions answers what is still open, in either order with the single options.
+TEST_F(AskOptions, NoQuestionsTakesTheDefaultsForWhatIsOpen)
+{
+    option({"--mode", "2"});
+    option({"--no-questions"});
+    option({"--sound", "1"});
+    feed("");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ask_answer(ASK_SOUND, "S? ", 0, 4), 1);
+    EXPECT_EQ(ask_answer(ASK_DEVICE, "D? ", 0, 11), 0);
+    EXPECT_EQ(ask_answer(ASK_RATE, "R? ", 8000, 44100), 44100);
+    EXPECT_EQ(ask_answer(ASK_MODE, "M? ", 1, 4), 2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+// A device or mode this machine does not offer is a usage error, not a question asked again.
+TEST_F(AskOptions, AnAnswerOutsideTheMachinesChoicesEndsWithStatus2)
+{
+    option({"--device", "12"});
+    EXPECT_EXIT(ask_answer(ASK_DEVICE, "D? ", 0, 11), testing::ExitedWithCode(2),
+                "vantor-test: --device 12: this machine offers 0 to 11");
+    option({"--no-questions"});
+    EXPECT_EXIT(ask_answer(ASK_MODE, "M? ", 2, 3), testing::ExitedWithCode(2),
+                "--mode 1: this machine offers 2 to 3");
 }
 
 } // namespace
