@@ -3,7 +3,9 @@
 #   1. configures and builds the arm64 tree (cmake/aarch64-linux-gnu.cmake): the capture program
 #      and the unit tests, with this machine's mkshow as the generator;
 #   2. runs the unit tests there, under qemu-aarch64 (CMake's cross-compiling emulator);
-#   3. hashes every frame of the whole show with both captures and compares them line for line.
+#   3. hashes every frame of the whole show with both captures and compares them line for line;
+#   4. makes the arm64 Debian package there, unpacks it, and runs its capture from / on the show
+#      it holds: the same hashes again.
 # Exits 77 (skipped) with a message where the cross compiler, qemu or the arm64 libraries are
 # missing; scripts/deps.sh cross installs them.
 #
@@ -74,3 +76,20 @@ if ! cmp -s "$work/native" "$work/arm64"; then
     exit 1
 fi
 echo "cross: all $frames frames of the show are the same on arm64"
+
+# The arm64 package: everything else in the tree, cpack, then the unpacked capture started from /
+# must find the packaged show by itself and draw the same frames.
+step "package" cmake --build "$tree" -j "$jobs"
+rm -f "$tree"/vantor6_*.deb
+step "cpack" bash -c 'cd "$1" && cpack -G DEB' cpack "$tree"
+deb=$(ls "$tree"/vantor6_*_arm64.deb)
+dpkg -x "$deb" "$work/root"
+(cd / && qemu-aarch64 "$work/root/usr/bin/vantor-capture" --hash 2> "$work/errors") |
+    grep -E '^s[0-9]+ f[0-9]+ ' > "$work/packaged" || true
+if ! cmp -s "$work/native" "$work/packaged"; then
+    echo "cross: the capture of $(basename "$deb"), run from /, draws other frames:"
+    diff "$work/native" "$work/packaged" | head -n 20
+    cat "$work/errors"
+    exit 1
+fi
+echo "cross: $(basename "$deb") from /: the same $frames frames"
