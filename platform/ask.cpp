@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 bool ask_parse_answer(const char* line, int minimum, int maximum, int* value)
 {
@@ -61,8 +62,9 @@ constexpr AskOption ASK_OPTIONS[ASK_QUESTIONS] = {
     {"--mode", 1, 999, "from 1 to 999"},
 };
 
-// The program, as the command line named it, for the messages.
-const char* ask_program = "vantor";
+// The program, as the command line named it, for the messages (a copy: the caller's argument
+// vector need not outlive the options).
+std::string ask_program = "vantor";
 bool ask_given[ASK_QUESTIONS];
 int ask_given_value[ASK_QUESTIONS];
 
@@ -80,7 +82,8 @@ bool ask_whole_number(const char* text, long* value)
 
 int ask_option(int argc, char** argv, int i)
 {
-    const char* program = ask_program = argv[0];
+    ask_program = argv[0];
+    const char* program = ask_program.c_str();
     if (std::strcmp(argv[i], "--no-questions") == 0) {
         for (int q = 0; q < ASK_QUESTIONS; q++)
             if (!ask_given[q]) ask_given_value[q] = ASK_DEFAULTS[q];
@@ -127,7 +130,7 @@ int ask_answer(AskQuestion question, const char* prompt, int minimum, int maximu
     const int value = ask_given_value[question];
     if (value >= minimum && value <= maximum) return value;
     std::fprintf(stderr, "%s: %s %d: this machine offers %d to %d\n",
-                 ask_program, ASK_OPTIONS[question].name, value, minimum,
+                 ask_program.c_str(), ASK_OPTIONS[question].name, value, minimum,
                  maximum);
     demo_exit(2);
 }
