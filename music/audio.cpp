@@ -11,6 +11,15 @@ static bool audio_library_open;
 // The player checks for the song's end this often, as the music child does per update.
 constexpr size_t AUDIO_CHUNK_FRAMES = 1024;
 
+void audio_player_levels()
+{
+    md_volume = 96;
+    md_musicvolume = 128;
+    md_sndfxvolume = 128;
+    md_pansep = 128;
+    md_reverb = 0;
+}
+
 bool audio_open(const char* program, const char* module_path)
 {
     // The silent driver only sets up the software mixer; its own update, which would throw
@@ -21,12 +30,7 @@ bool audio_open(const char* program, const char* module_path)
     md_device = UWORD(MikMod_DriverFromAlias("nosound"));
     md_mixfreq = AUDIO_RATE;
     md_mode = DMODE_SOFT_MUSIC | DMODE_STEREO | DMODE_16BITS;
-    // The real programs' levels, so it sounds like the show.
-    md_volume = 96;
-    md_musicvolume = 128;
-    md_sndfxvolume = 128;
-    md_pansep = 128;
-    md_reverb = 0;
+    audio_player_levels();
     if (MikMod_Init("") != 0) {
         std::fprintf(stderr, "%s: the sound library did not start: %s\n", program,
                      MikMod_strerror(MikMod_errno));

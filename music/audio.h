@@ -10,6 +10,9 @@ constexpr int AUDIO_RATE = 44100;
 constexpr int AUDIO_CHANNELS = 2; // 16-bit stereo, like the real programs' usual answer
 constexpr size_t AUDIO_FRAME_BYTES = sizeof(int16_t) * AUDIO_CHANNELS;
 
+// The player's levels (volumes, stereo separation, reverb), one set for the music child, the
+// capture and the browser, so the show sounds the same wherever it is mixed.
+void audio_player_levels();
 // Loads the module with the real programs' player settings; false with a message on standard
 // error, headed by the program's name, when the library or the module cannot be had.
 bool audio_open(const char* program, const char* module_path);

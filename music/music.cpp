@@ -2,6 +2,7 @@
 // plays the module while the parent draws.
 #include "platform/music.h"
 
+#include "music/audio.h"
 #include "platform/ask.h"
 #include "platform/frame_log.h"
 #include "platform/signals.h"
@@ -49,11 +50,7 @@ static void music_set_defaults()
 {
     md_mixfreq = 44100;
     md_device = 0;
-    md_volume = 96;
-    md_musicvolume = 128;
-    md_sndfxvolume = 128;
-    md_pansep = 128;
-    md_reverb = 0;
+    audio_player_levels();
     md_mode = DMODE_SOFT_MUSIC | DMODE_STEREO | DMODE_16BITS;
 }
 
